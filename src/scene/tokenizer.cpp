@@ -1,0 +1,465 @@
+#include "scene/tokenizer.h"
+
+#include <bit>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/messages.h"
+#include "core/numbers.h"
+#include "geometry/vector.h"
+
+namespace kinemo {
+namespace {
+
+constexpr CharSet kColonBlankTab{": \t"};
+constexpr CharSet kColonBlank{": "};
+constexpr CharSet kValueEnd{" \t\r\n"};
+constexpr CharSet kStringEnd{" \r\n"};
+constexpr CharSet kQuote{"\""};
+constexpr CharSet kNothing{};
+constexpr CharSet kBlockLead{" ("};
+constexpr CharSet kListLead{" [(#\n"};
+// A list may go on over comment lines: "#" separates like a blank.
+constexpr CharSet kListSeparators{" ,\t\r\n#"};
+constexpr CharSet kIndexSeparators{" ,\t\r\n()"};
+
+inline bool atEnd(const char* p, const char* end) { return (end != nullptr && p >= end) || *p == 0; }
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Steps over characters of set, looking at most max characters ahead; null when a zero byte or
+// the limit comes first.
+const char* skipAtMost(const char* p, const CharSet& set, std::size_t max) {
+    for (std::size_t i = 0; i < max; ++i, ++p) {
+        if (*p == 0) return nullptr;
+        if (!set.contains(*p)) return p;
+    }
+    return nullptr;
+}
+
+// Characters before the first one of stopSet, a zero byte, or max characters.
+std::size_t runLength(const char* p, const CharSet& stopSet, std::size_t max) {
+    std::size_t n = 0;
+    while (n < max && p[n] != 0 && !stopSet.contains(p[n])) ++n;
+    return n;
+}
+
+// As runLength, but a run that hits the limit goes on to the end of the text.
+std::size_t runLengthOrToEnd(const char* p, const CharSet& stopSet, std::size_t max) {
+    std::size_t n = runLength(p, stopSet, max);
+    if (n == max && p[n] != 0 && !stopSet.contains(p[n])) n += std::strlen(p + n);
+    return n;
+}
+
+bool isNameChar(char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '-';
+}
+
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+bool slowFloat(const char* p, const char* e, float& value) {
+    value = 0.0f;
+    const char* first = p;
+    if (first < e && *first == '+') {
+        ++first;
+        if (first < e && (*first == '+' || *first == '-')) return false;
+    }
+    float f = 0.0f;
+    auto [ptr, ec] = std::from_chars(first, e, f, std::chars_format::general);
+    if (ptr == first) return false;
+    if (ec == std::errc::result_out_of_range) {
+        // Too small rounds to zero; too large is no usable number.
+        double d = 0.0;
+        parseDoublePrefix(std::string_view(p, static_cast<std::size_t>(e - p)), d);
+        if (std::fabs(d) < 1.0) {
+            value = std::signbit(d) || (first < e && *first == '-') ? -0.0f : 0.0f;
+            return true;
+        }
+        return false;
+    }
+    if (ec != std::errc() || !std::isfinite(f)) return false;
+    value = f;
+    return true;
+}
+
+}  // namespace
+
+bool parseFloatToken(std::string_view token, float& value) {
+    const char* p = token.data();
+    const char* const e = p + token.size();
+    const char* const start = p;
+    value = 0.0f;
+    if (p == e) return false;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    // Plain decimals with at most 19 significant digits and a small power of ten are exact in
+    // double arithmetic: m and 10^k are exact, so m * 10^k or m / 10^k is rounded once. Rounding
+    // that double to float gives the float nearest the decimal unless the double lies exactly
+    // half way between two floats; that case and everything else goes to from_chars.
+    std::uint64_t m = 0;
+    int significant = 0;
+    int exponent = 0;
+    bool anyDigit = false;
+    for (; p < e && isDigit(*p); ++p) {
+        anyDigit = true;
+        const unsigned d = static_cast<unsigned>(*p - '0');
+        if (m == 0 && d == 0) continue;
+        if (significant == 19) return slowFloat(start, e, value);
+        m = m * 10 + d;
+        ++significant;
+    }
+    if (p < e && *p == '.') {
+        for (++p; p < e && isDigit(*p); ++p) {
+            anyDigit = true;
+            const unsigned d = static_cast<unsigned>(*p - '0');
+            --exponent;
+            if (m == 0 && d == 0) continue;
+            if (significant == 19) return slowFloat(start, e, value);
+            m = m * 10 + d;
+            ++significant;
+        }
+    }
+    if (!anyDigit) return slowFloat(start, e, value);
+    if (p < e && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negativeExponent = false;
+        if (q < e && (*q == '+' || *q == '-')) {
+            negativeExponent = *q == '-';
+            ++q;
+        }
+        if (q < e && isDigit(*q)) {
+            int x = 0;
+            for (; q < e && isDigit(*q); ++q) {
+                if (x < 100000) x = x * 10 + (*q - '0');
+            }
+            exponent += negativeExponent ? -x : x;
+        }
+    }
+    if (m == 0) {
+        value = negative ? -0.0f : 0.0f;
+        return true;
+    }
+    if (m > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return slowFloat(start, e, value);
+    double d = static_cast<double>(m);
+    d = exponent < 0 ? d / kPowersOfTen[-exponent] : d * kPowersOfTen[exponent];
+    if (d > static_cast<double>(FLT_MAX) || d < static_cast<double>(FLT_MIN)) return slowFloat(start, e, value);
+    const auto bits = std::bit_cast<std::uint64_t>(d);
+    constexpr std::uint64_t kBelowFloat = (std::uint64_t{1} << 29) - 1;
+    if ((bits & kBelowFloat) == (std::uint64_t{1} << 28)) return slowFloat(start, e, value);
+    value = static_cast<float>(negative ? -d : d);
+    return true;
+}
+
+const char* findAfter(const char* text, const char* key) {
+    if (text == nullptr || key == nullptr || *key == 0) return nullptr;
+    const char* p = std::strstr(text, key);
+    return p ? p + std::strlen(key) : nullptr;
+}
+
+const char* findAfter(std::string_view text, std::string_view key) {
+    if (text.data() == nullptr || key.empty()) return nullptr;
+    const std::size_t at = text.find(key);
+    return at == std::string_view::npos ? nullptr : text.data() + at + key.size();
+}
+
+const char* findAfterOr(const char* text, const char* key, const char* fallback) {
+    const char* p = findAfter(text, key);
+    return p ? p : fallback;
+}
+
+const char* skipAllOf(std::string_view set, const char* text, const char* limit) {
+    if (text == nullptr) return nullptr;
+    for (const char* p = text; !atEnd(p, limit); ++p) {
+        if (set.find(*p) == std::string_view::npos) return p;
+    }
+    return nullptr;
+}
+
+const char* findFirstOf(std::string_view set, const char* text, const char* limit) {
+    if (text == nullptr) return nullptr;
+    for (const char* p = text; !atEnd(p, limit); ++p) {
+        if (set.find(*p) != std::string_view::npos) return p;
+    }
+    return nullptr;
+}
+
+const char* skipSeparators(const char* p, const char* end, const CharSet& separators) {
+    while (!atEnd(p, end) && separators.contains(*p)) ++p;
+    return p;
+}
+
+const char* skipToken(const char* p, const char* end, const CharSet& separators) {
+    while (!atEnd(p, end) && !separators.contains(*p)) ++p;
+    return p;
+}
+
+std::size_t countTokens(const char* text, const char* end, const CharSet& separators) {
+    if (text == nullptr) return 0;
+    std::size_t n = 0;
+    const char* p = text;
+    for (;;) {
+        p = skipSeparators(p, end, separators);
+        if (atEnd(p, end)) return n;
+        ++n;
+        p = skipToken(p, end, separators);
+    }
+}
+
+std::size_t countTokens(const char* text, std::string_view separators) {
+    return countTokens(text, nullptr, CharSet(separators));
+}
+
+bool TokenReader::next(std::string_view& token) {
+    if (p_ == nullptr) return false;
+    const char* start = skipSeparators(p_, end_, *separators_);
+    if (atEnd(start, end_)) {
+        p_ = start;
+        return false;
+    }
+    p_ = skipToken(start, end_, *separators_);
+    token = std::string_view(start, static_cast<std::size_t>(p_ - start));
+    return true;
+}
+
+std::int32_t readInt(const char* p) {
+    if (p == nullptr) return 0;
+    const char* q = skipAtMost(p, kColonBlankTab, 100);
+    if (q == nullptr) return 0;
+    return atoiC(std::string_view(q, runLength(q, kValueEnd, 100)));
+}
+
+double readFloat(const char* p) {
+    if (p == nullptr) return 0.0;
+    const char* q = skipAtMost(p, kColonBlankTab, 100);
+    if (q == nullptr) return 0.0;
+    double v = 0.0;
+    parseDoublePrefix(std::string_view(q, runLength(q, kValueEnd, 100)), v);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+bool readBool(const char* p) {
+    if (p == nullptr) return false;
+    const char* q = skipAtMost(p, kColonBlankTab, 100);
+    return q != nullptr && (*q == 'y' || *q == 't' || *q == 'Y' || *q == 'T');
+}
+
+std::string_view readToken(const char* p) {
+    if (p == nullptr) return {};
+    const char* q = skipAtMost(p, kColonBlankTab, 100);
+    if (q == nullptr) return {};
+    return std::string_view(q, runLength(q, kStringEnd, 5000));
+}
+
+std::int32_t readIntAfterKey(const char* text, const char* key, std::int32_t fallback) {
+    const char* p = findAfter(text, key);
+    return p ? readInt(p) : fallback;
+}
+
+double readFloatAfterKey(const char* text, const char* key, double fallback) {
+    const char* p = findAfter(text, key);
+    return p ? readFloat(p) : fallback;
+}
+
+bool readBoolAfterKey(const char* text, const char* key, bool fallback) {
+    const char* p = findAfter(text, key);
+    return p ? readBool(p) : fallback;
+}
+
+std::string_view readStringAfterKey(const char* text, const char* key, const char* fallback) {
+    const std::string_view orElse = fallback ? std::string_view(fallback) : std::string_view();
+    if (text == nullptr) return orElse;
+    const char* p = findAfter(text, key);
+    if (p == nullptr) return orElse;
+    const char* q = skipAtMost(p, kColonBlank, 100);
+    if (q == nullptr) return {};
+    return std::string_view(q, runLengthOrToEnd(q, kStringEnd, 5000));
+}
+
+bool parseBool(const char* text, bool fallback) {
+    if (text == nullptr) return fallback;
+    const char* q = skipAtMost(text, kColonBlankTab, 100);
+    if (q == nullptr) return fallback;
+    switch (*q) {
+        case 'y': case 't': case 'Y': case 'T': return true;
+        case 'n': case 'f': case 'N': case 'F': return false;
+        default: return fallback;
+    }
+}
+
+const char* findAttributeValue(const char* text, const char* name) {
+    if (text == nullptr || name == nullptr || *name == 0) return nullptr;
+    const std::size_t length = std::strlen(name);
+    for (const char* p = std::strstr(text, name); p != nullptr; p = std::strstr(p + 1, name)) {
+        if (p > text && isNameChar(p[-1])) continue;
+        const char* q = p + length;
+        std::size_t i = 0;
+        while (i < 5 && (q[i] == ' ' || q[i] == '\t')) ++i;
+        if (i == 5 || q[i] != '=') continue;
+        q += i + 1;
+        for (i = 0; i < 5 && (*q == ' ' || *q == '\t'); ++i) ++q;
+        return *q == '"' ? q + 1 : q;
+    }
+    return nullptr;
+}
+
+std::int32_t readIntAttribute(const char* text, const char* name, std::int32_t fallback) {
+    const char* p = findAttributeValue(text, name);
+    if (p == nullptr) return fallback;
+    long long v = 0;
+    if (parseLongPrefix(std::string_view(p, runLength(p, kNothing, 100)), v) == 0) return fallback;
+    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
+}
+
+std::string_view readStringAttribute(const char* text, const char* name, std::string_view fallback) {
+    const char* p = findAttributeValue(text, name);
+    if (p == nullptr) return fallback;
+    const char* q = skipAtMost(p, kColonBlank, 100);
+    if (q == nullptr) return {};
+    return std::string_view(q, runLengthOrToEnd(q, kQuote, 5000));
+}
+
+std::string readQuoted(const char* text, std::string_view fallback) {
+    if (text == nullptr) return std::string(fallback);
+    const std::size_t lead = runLength(text, kQuote, 100);
+    if (text[lead] != '"') return std::string(fallback);
+    const char* start = text + lead + 1;
+    return std::string(start, runLength(start, kQuote, 5000));
+}
+
+namespace {
+
+// The character that ends a number block or list: ")" and the characters in stops, a brace or
+// bracket that cannot be part of the list, or the end of the text.
+const char* findListEnd(const char* p, const char* end, bool stopAtLineEnd, bool stopAtBracket) {
+    for (; !atEnd(p, end); ++p) {
+        const char c = *p;
+        if (c == ')' || c == '{' || c == '}' || c == '[') {
+            if (c == '[' && !stopAtBracket) continue;
+            return p;
+        }
+        if (c == ']' || (stopAtLineEnd && c == '\n')) return p;
+    }
+    return p;
+}
+
+// Where reading goes on after a block that ends at e: past a ")", "]" or line feed; at a brace
+// or bracket, which belongs to the caller's counting; at the end of the text.
+const char* continueAfter(const char* e, const char* end) {
+    if (atEnd(e, end)) return e;
+    return (*e == ')' || *e == ']' || *e == '\n') ? e + 1 : e;
+}
+
+template <class Store>
+void parseTokens(const char* start, const char* e, const CharSet& separators, Store&& store) {
+    TokenReader reader(start, e, separators);
+    std::string_view token;
+    std::size_t i = 0;
+    while (reader.next(token)) {
+        float v = 0.0f;
+        parseFloatToken(token, v);
+        store(i++, v);
+    }
+}
+
+}  // namespace
+
+const char* readFloatBlock(float* out, const char* text, std::size_t expected, bool stopAtLineEnd, const char* end) {
+    for (std::size_t i = 0; i < expected; ++i) out[i] = 0.0f;
+    if (text == nullptr) return nullptr;
+    const char* e = findListEnd(text, end, stopAtLineEnd, true);
+    const char* start = text;
+    while (start < e && kBlockLead.contains(*start)) ++start;
+    const std::size_t found = countTokens(start, e, kNumberSeparators);
+    if (found != expected) {
+        logLine(formatC("Warning in Tokenizer::readFloatBlock, expected %ld, found %ld", static_cast<long>(expected),
+                        static_cast<long>(found)));
+    }
+    parseTokens(start, e, kNumberSeparators, [&](std::size_t i, float v) {
+        if (i < expected) out[i] = v;
+    });
+    return continueAfter(e, end);
+}
+
+namespace {
+
+template <class Vector>
+const char* readList(Vector& out, const char* text, const char* end) {
+    const char* e = findListEnd(text, end, false, false);
+    const char* start = text;
+    while (start < e && kListLead.contains(*start)) ++start;
+    std::size_t count = countTokens(start, e, kListSeparators);
+    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    if (count > kMax) count = kMax;
+    out.resize(static_cast<std::int32_t>(count));
+    float* data = out.data();
+    parseTokens(start, e, kListSeparators, [&](std::size_t i, float v) {
+        if (i < count) data[i] = v;
+    });
+    return continueAfter(e, end);
+}
+
+}  // namespace
+
+const char* readFloatList(VectorF& out, const char* text, const char* end) {
+    if (text == nullptr) {
+        out.resize(0);
+        return nullptr;
+    }
+    return readList(out, text, end);
+}
+
+const char* readFloatList(std::vector<float>& out, const char* text, const char* end) {
+    if (text == nullptr) {
+        out.clear();
+        return nullptr;
+    }
+    return readList(out, text, end);
+}
+
+const char* readIntList(std::vector<std::int32_t>& out, const char* text, const char* end) {
+    out.clear();
+    if (text == nullptr) return nullptr;
+    const char* p = skipSeparators(text, end, kNumberSeparators);
+    if (atEnd(p, end) || *p != '[') return nullptr;
+    ++p;
+    for (;;) {
+        while (!atEnd(p, end) && kIndexSeparators.contains(*p)) ++p;
+        if (atEnd(p, end) || *p == '}' || *p == '[' || *p == '{') {
+            // No "]": an index list never holds a brace, so the list is broken off.
+            out.clear();
+            return nullptr;
+        }
+        if (*p == ']') return p + 1;
+        const char* q = p;
+        bool negative = false;
+        if (*q == '+' || *q == '-') {
+            negative = *q == '-';
+            ++q;
+        }
+        if (!atEnd(q, end) && isDigit(*q)) {
+            std::uint64_t acc = 0;
+            for (; !atEnd(q, end) && isDigit(*q); ++q) {
+                if (acc <= std::uint64_t{1} << 32) acc = acc * 10 + static_cast<unsigned>(*q - '0');
+            }
+            long long v = negative ? -static_cast<long long>(acc) : static_cast<long long>(acc);
+            if (v > std::numeric_limits<std::int32_t>::max()) v = std::numeric_limits<std::int32_t>::max();
+            if (v < std::numeric_limits<std::int32_t>::min()) v = std::numeric_limits<std::int32_t>::min();
+            out.push_back(static_cast<std::int32_t>(v));
+        }
+        // The rest of the token (or a token without digits) is passed over.
+        p = q;
+        while (!atEnd(p, end) && !kIndexSeparators.contains(*p) && *p != ']' && *p != '}' && *p != '[' && *p != '{')
+            ++p;
+    }
+}
+
+}  // namespace kinemo
