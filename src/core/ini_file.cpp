@@ -78,6 +78,7 @@ void CIniFile::readLocked(std::string_view text) {
             std::size_t last = name.find_last_not_of(']');
             name = last == std::string_view::npos ? std::string_view() : name.substr(0, last + 1);
             section = std::string(name);
+            if (findKeyLocked(section) < 0) addSectionLocked(section);
             continue;
         }
         std::size_t equals = line.find('=');
@@ -131,9 +132,7 @@ bool CIniFile::setValueLocked(std::string_view section, std::string_view name, s
     int s = findKeyLocked(section);
     if (s < 0) {
         if (!create) return false;
-        s = static_cast<int>(sections_.size());
-        sections_.push_back(Section{std::string(section), {}, {}});
-        sectionIndex_.emplace(std::string(section), s);
+        s = addSectionLocked(section);
     }
     Section& target = sections_[static_cast<std::size_t>(s)];
     auto it = target.index.find(std::string(name));
@@ -155,6 +154,13 @@ std::optional<std::string> CIniFile::getValue(std::string_view section, std::str
     auto it = found.index.find(std::string(name));
     if (it == found.index.end()) return std::nullopt;
     return found.entries[static_cast<std::size_t>(it->second)].value;
+}
+
+int CIniFile::addSectionLocked(std::string_view section) {
+    int s = static_cast<int>(sections_.size());
+    sections_.push_back(Section{std::string(section), {}, {}});
+    sectionIndex_.emplace(std::string(section), s);
+    return s;
 }
 
 int CIniFile::findKey(std::string_view section) const {

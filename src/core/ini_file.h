@@ -69,6 +69,7 @@ private:
     };
 
     int findKeyLocked(std::string_view section) const;
+    int addSectionLocked(std::string_view section);
     bool setValueLocked(std::string_view section, std::string_view name, std::string_view value, bool create);
     void readLocked(std::string_view text);
     std::string toTextLocked() const;
