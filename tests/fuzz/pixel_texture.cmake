@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_pixel_texture ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_pixel_texture.cpp kinemo_geometry)
