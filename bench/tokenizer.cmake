@@ -1,0 +1,2 @@
+kinemo_add_bench(bench_tokenizer ${CMAKE_CURRENT_SOURCE_DIR}/tokenizer.cpp)
+target_link_libraries(bench_tokenizer PRIVATE kinemo_tokenizer)
