@@ -38,7 +38,7 @@ public:
 
     // Setters create the section and key; they never write the file (call writeFile for that).
     void setString(std::string_view key, std::string_view value);
-    void setBool(std::string_view key, bool value);        // "true" / "false"
+    void setBool(std::string_view key, bool value);          // "true" / "false"
     void setLong(std::string_view key, std::int32_t value);  // "%d"
     void setFloat(std::string_view key, float value);        // "%e"
 };

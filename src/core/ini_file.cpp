@@ -127,8 +127,7 @@ bool CIniFile::setValue(std::string_view section, std::string_view name, std::st
     return setValueLocked(section, name, value, create);
 }
 
-bool CIniFile::setValueLocked(std::string_view section, std::string_view name, std::string_view value,
-                              bool create) {
+bool CIniFile::setValueLocked(std::string_view section, std::string_view name, std::string_view value, bool create) {
     int s = findKeyLocked(section);
     if (s < 0) {
         if (!create) return false;

@@ -96,7 +96,8 @@ void reportMessage(std::string_view text, int level, bool isError) {
     }
     const char* caption = isError ? "Error" : "Warning";
     if (level >= 2) {
-        platform().showMessageBox(MessageBoxRequest{message, caption, isError ? MessageIcon::Error : MessageIcon::Warning,
+        platform().showMessageBox(MessageBoxRequest{message, caption,
+                                                    isError ? MessageIcon::Error : MessageIcon::Warning,
                                                     MessageButtons::Ok, MessageAnswer::Ok});
     }
     logLine(std::string(caption) + ": " + message);

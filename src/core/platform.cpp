@@ -27,8 +27,8 @@ Platform& platform() {
     return p ? *p : builtIn();
 }
 
-MessageAnswer showMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                             MessageButtons buttons, MessageAnswer defaultAnswer) {
+MessageAnswer showMessageBox(std::string_view text, std::string_view caption, MessageIcon icon, MessageButtons buttons,
+                             MessageAnswer defaultAnswer) {
     return platform().showMessageBox(
         MessageBoxRequest{std::string(text), std::string(caption), icon, buttons, defaultAnswer});
 }

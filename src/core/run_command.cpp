@@ -25,8 +25,8 @@ std::string joined(const std::vector<std::string>& argv) {
 }
 
 void reportExecutionError(std::string_view purpose, std::string_view commandLine, std::string_view hint) {
-    reportMessage("Error during execution of " + std::string(purpose) + " command: " + std::string(commandLine) +
-                      ". " + std::string(hint),
+    reportMessage("Error during execution of " + std::string(purpose) + " command: " + std::string(commandLine) + ". " +
+                      std::string(hint),
                   3, true);
 }
 
@@ -80,8 +80,7 @@ int runCommand(std::string_view commandLine, std::string_view purpose, std::stri
     if (command.front() == ' ') command.erase(0, 1);
     if (!command.empty() && command.back() == ' ') command.pop_back();
     if (command.size() > 1024) {
-        reportMessage("Error, " + std::string(purpose) + " command is too long: " + std::string(commandLine), 3,
-                      true);
+        reportMessage("Error, " + std::string(purpose) + " command is too long: " + std::string(commandLine), 3, true);
         return kCommandNotSpecified;
     }
     // Blanks left over from longer runs would make empty arguments, which no program means.

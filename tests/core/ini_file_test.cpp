@@ -238,7 +238,9 @@ TEST(IniFileWriter, LeavesTheOldFileIntactWhenTheDiskIsFull) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {64, 64};
+        struct rlimit limit {
+            64, 64
+        };
         setrlimit(RLIMIT_FSIZE, &limit);
         CIniFile file(folder.file("prefs.txt"));
         file.setValue("S", "big", std::string(10000, 'b'), true);

@@ -17,9 +17,7 @@ using testing::EnvironmentScope;
 using testing::readText;
 using testing::TestFolder;
 
-std::string privateFolderIn(const TestFolder& folder) {
-    return folder.path() + "/kinemo-" + std::to_string(getuid());
-}
+std::string privateFolderIn(const TestFolder& folder) { return folder.path() + "/kinemo-" + std::to_string(getuid()); }
 
 class LogFile : public ::testing::Test {
 protected:

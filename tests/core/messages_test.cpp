@@ -109,7 +109,12 @@ TEST_F(MessageService, KeepsThePauseTimesOfEachLevelApart) {
 }
 
 TEST_F(MessageService, PassesTextsThroughTheMessageHook) {
-    setMessageHook([](std::string_view text) { return "[" + std::string(text) + "]"; });
+    setMessageHook([](std::string_view text) {
+        std::string out = "[";
+        out.append(text);
+        out += ']';
+        return out;
+    });
     reportMessage("Cannot proceed", 3, true);
     showStatus("Saving", true);
     ASSERT_EQ(platform_.messageBoxes().size(), 1u);
