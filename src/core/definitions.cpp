@@ -98,6 +98,13 @@ void initSettingsFiles(std::string_view folder) {
     globalPreferencesFile().open("GlobalPreferences.txt");
 }
 
+void rememberMainWindowSize(int clientWidth, int clientHeight) {
+    Definitions& file = globalPreferencesFile();
+    file.setLong("InitialSizeX", clientWidth + 7);
+    file.setLong("InitialSizeY", clientHeight + 47);
+    file.writeFile();
+}
+
 std::string getDefinitionString(std::string_view key, std::string_view defaultValue) {
     return definitionsFile().getString(key, defaultValue);
 }

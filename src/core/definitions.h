@@ -54,6 +54,11 @@ Definitions& globalPreferencesFile();
 // home of "Definitions.txt" and "Preferences.txt" (tests, kinemo-tool).
 void initSettingsFiles(std::string_view folder = {});
 
+// The window-geometry memory: after a resize of the initialised main window its client size is
+// stored as InitialSizeX = width + 7 and InitialSizeY = height + 47 in globalPreferencesFile(),
+// which is written at once (a failed write is silently ignored).
+void rememberMainWindowSize(int clientWidth, int clientHeight);
+
 // The getters on definitionsFile().
 std::string getDefinitionString(std::string_view key, std::string_view defaultValue);
 bool getDefinitionBool(std::string_view key, bool defaultValue);

@@ -147,11 +147,12 @@ TEST_F(SettingsFiles, LayeredLookupLetsTheLaterFileWinWhenItHoldsTheKey) {
     EXPECT_EQ(getLayeredString(preferencesFile(), "PackCommand", ""), "");
 }
 
-TEST_F(SettingsFiles, WritesWindowGeometryToThePrivateFolder) {
-    globalPreferencesFile().setLong("InitialSizeX", 1207);
-    ASSERT_TRUE(globalPreferencesFile().writeFile());
+TEST_F(SettingsFiles, RemembersTheWindowSizeInThePrivateFolderAtOnce) {
+    rememberMainWindowSize(1200, 753);
     Definitions back("GlobalPreferences.txt");
     EXPECT_EQ(back.getLong("InitialSizeX", -1), 1207);
+    EXPECT_EQ(back.getLong("InitialSizeY", -1), 800);
+    EXPECT_EQ(getLayeredLong(back, "InitialSizeY", -1), 800);
 }
 
 }  // namespace

@@ -43,16 +43,6 @@ TEST(HeadlessPlatform, RunsTimersUntilTheyAreStopped) {
     EXPECT_FALSE(p.startTimer(1, 10, [] {}));
 }
 
-TEST(HeadlessPlatform, KeepsNothingWhenRecordingIsOff) {
-    HeadlessPlatform p;
-    p.setRecording(false);
-    p.setStatusField(StatusField::Info, "x");
-    p.showMessageBox({"t", "c", MessageIcon::None, MessageButtons::Ok, MessageAnswer::Ok});
-    EXPECT_TRUE(p.records().empty());
-    EXPECT_TRUE(p.messageBoxes().empty());
-    EXPECT_EQ(p.statusField(StatusField::Info), "x");
-}
-
 TEST(PlatformRegistry, FallsBackToTheBuiltInPlatform) {
     HeadlessPlatform p;
     setPlatform(&p);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "core/definitions.h"
 #include "test_folder.h"
 
@@ -71,15 +69,6 @@ TEST_F(ReportLevels, RegisterWhileTheyLive) {
         EXPECT_EQ(reportLevels().size(), before + 1);
     }
     EXPECT_EQ(reportLevels().size(), before);
-}
-
-TEST(ReportLevelTable, ListsEachKeyOnce) {
-    std::set<std::string_view> keys;
-    for (const auto& entry : kReportLevelDefaults) keys.insert(entry.key);
-    EXPECT_EQ(keys.size(), kReportLevelDefaults.size());
-    EXPECT_EQ(defaultReportLevel("SceneReportLevel"), 9);
-    EXPECT_EQ(defaultReportLevel("GroupNodeReportLevel"), 4);
-    EXPECT_EQ(defaultReportLevel("NotAClassReportLevel"), 0);
 }
 
 }  // namespace
