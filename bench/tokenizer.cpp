@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/numbers.h"
 #include "geometry/vector.h"
 #include "scene/matchers.h"
 #include "scene/tokenizer.h"
@@ -38,10 +39,8 @@ private:
 
 void appendNumber(std::string& out, Random& r) {
     const int decimals = 3 + r.below(4);
-    char buffer[48];
     const double v = (static_cast<double>(r.next()) / 4294967296.0 - 0.5) * 2000.0;
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
-    out += buffer;
+    appendFixed(out, v, decimals);
 }
 
 const Scene& scene() {
@@ -140,4 +139,12 @@ BENCHMARK(BM_IndexLists)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Generate the text before any timing starts.
+    std::fprintf(stderr, "scene text: %zu bytes\n", scene().text.size());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

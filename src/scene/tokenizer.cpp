@@ -88,6 +88,31 @@ bool slowFloat(const char* p, const char* e, float& value) {
 
 }  // namespace
 
+namespace {
+
+// m / 10^fractionDigits (or m * 10^-exponent) rounded to float exactly as from_chars rounds the
+// decimal. m and the power of ten are exact in double, so the quotient or product is rounded
+// once; rounding that double to float gives the float nearest the decimal unless the double lies
+// exactly half way between two floats. False for that case and for results outside the normal
+// float range: the caller then asks from_chars.
+inline bool scaleExactly(std::uint64_t m, int exponent, bool negative, float& value) {
+    if (m == 0) {
+        value = negative ? -0.0f : 0.0f;
+        return true;
+    }
+    if (m > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return false;
+    double d = static_cast<double>(m);
+    d = exponent < 0 ? d / kPowersOfTen[-exponent] : d * kPowersOfTen[exponent];
+    if (d > static_cast<double>(FLT_MAX) || d < static_cast<double>(FLT_MIN)) return false;
+    const auto bits = std::bit_cast<std::uint64_t>(d);
+    constexpr std::uint64_t kBelowFloat = (std::uint64_t{1} << 29) - 1;
+    if ((bits & kBelowFloat) == (std::uint64_t{1} << 28)) return false;
+    value = static_cast<float>(negative ? -d : d);
+    return true;
+}
+
+}  // namespace
+
 bool parseFloatToken(std::string_view token, float& value) {
     const char* p = token.data();
     const char* const e = p + token.size();
@@ -99,34 +124,19 @@ bool parseFloatToken(std::string_view token, float& value) {
         negative = *p == '-';
         ++p;
     }
-    // Plain decimals with at most 19 significant digits and a small power of ten are exact in
-    // double arithmetic: m and 10^k are exact, so m * 10^k or m / 10^k is rounded once. Rounding
-    // that double to float gives the float nearest the decimal unless the double lies exactly
-    // half way between two floats; that case and everything else goes to from_chars.
+    // Up to 19 digits fit in 64 bits; longer numbers go to from_chars.
     std::uint64_t m = 0;
-    int significant = 0;
+    const char* digits = p;
+    for (; p < e && isDigit(*p); ++p) m = m * 10 + static_cast<unsigned>(*p - '0');
+    std::ptrdiff_t count = p - digits;
     int exponent = 0;
-    bool anyDigit = false;
-    for (; p < e && isDigit(*p); ++p) {
-        anyDigit = true;
-        const unsigned d = static_cast<unsigned>(*p - '0');
-        if (m == 0 && d == 0) continue;
-        if (significant == 19) return slowFloat(start, e, value);
-        m = m * 10 + d;
-        ++significant;
-    }
     if (p < e && *p == '.') {
-        for (++p; p < e && isDigit(*p); ++p) {
-            anyDigit = true;
-            const unsigned d = static_cast<unsigned>(*p - '0');
-            --exponent;
-            if (m == 0 && d == 0) continue;
-            if (significant == 19) return slowFloat(start, e, value);
-            m = m * 10 + d;
-            ++significant;
-        }
+        const char* fraction = ++p;
+        for (; p < e && isDigit(*p); ++p) m = m * 10 + static_cast<unsigned>(*p - '0');
+        exponent = -static_cast<int>(p - fraction);
+        count += p - fraction;
     }
-    if (!anyDigit) return slowFloat(start, e, value);
+    if (count == 0 || count > 19) return slowFloat(start, e, value);
     if (p < e && (*p == 'e' || *p == 'E')) {
         const char* q = p + 1;
         bool negativeExponent = false;
@@ -142,18 +152,7 @@ bool parseFloatToken(std::string_view token, float& value) {
             exponent += negativeExponent ? -x : x;
         }
     }
-    if (m == 0) {
-        value = negative ? -0.0f : 0.0f;
-        return true;
-    }
-    if (m > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return slowFloat(start, e, value);
-    double d = static_cast<double>(m);
-    d = exponent < 0 ? d / kPowersOfTen[-exponent] : d * kPowersOfTen[exponent];
-    if (d > static_cast<double>(FLT_MAX) || d < static_cast<double>(FLT_MIN)) return slowFloat(start, e, value);
-    const auto bits = std::bit_cast<std::uint64_t>(d);
-    constexpr std::uint64_t kBelowFloat = (std::uint64_t{1} << 29) - 1;
-    if ((bits & kBelowFloat) == (std::uint64_t{1} << 28)) return slowFloat(start, e, value);
-    value = static_cast<float>(negative ? -d : d);
+    if (!scaleExactly(m, exponent, negative, value)) return slowFloat(start, e, value);
     return true;
 }
 
@@ -337,37 +336,111 @@ std::string readQuoted(const char* text, std::string_view fallback) {
 
 namespace {
 
-// The character that ends a number block or list: ")" and the characters in stops, a brace or
-// bracket that cannot be part of the list, or the end of the text.
-const char* findListEnd(const char* p, const char* end, bool stopAtLineEnd, bool stopAtBracket) {
-    for (; !atEnd(p, end); ++p) {
-        const char c = *p;
-        if (c == ')' || c == '{' || c == '}' || c == '[') {
-            if (c == '[' && !stopAtBracket) continue;
-            return p;
-        }
-        if (c == ']' || (stopAtLineEnd && c == '\n')) return p;
+// Character classes of the number scanners: one table lookup per character.
+enum : unsigned char { kOther = 0, kSeparator = 1, kStop = 2 };
+
+struct Classes {
+    unsigned char of[256] = {};
+    constexpr Classes(std::string_view separators, std::string_view stops) {
+        for (char c : separators) of[static_cast<unsigned char>(c)] = kSeparator;
+        for (char c : stops) of[static_cast<unsigned char>(c)] = kStop;
+        of[0] = kStop;
     }
+};
+
+// A float list ends at "]" or ")"; a brace cannot be part of it, so a list without its "]" ends
+// there instead of running on through the rest of the scene. "#" separates: values may continue
+// on comment lines.
+constexpr Classes kFloatList{" ,\t\r\n#", "]){}"};
+constexpr Classes kFloatBlock{" ,\t\r\n", "){}[]"};
+constexpr Classes kFloatLine{" ,\t\r", "){}[]\n"};
+constexpr Classes kIndexList{" ,\t\r\n()", "]{}["};
+
+inline unsigned char classOf(const Classes& c, const char* p) { return c.of[static_cast<unsigned char>(*p)]; }
+
+// Walks the tokens of a number list, calling take(token) for each, and returns the position of
+// the character that ended the list (or end / the zero byte).
+template <bool Bounded, class Take>
+const char* walkTokens(const Classes& classes, const char* p, const char* end, Take&& take) {
+    for (;;) {
+        if constexpr (Bounded) {
+            while (p < end && classOf(classes, p) == kSeparator) ++p;
+            if (p >= end || classOf(classes, p) == kStop) return p;
+            const char* t = p;
+            while (p < end && classOf(classes, p) == kOther) ++p;
+            take(std::string_view(t, static_cast<std::size_t>(p - t)));
+        } else {
+            while (classOf(classes, p) == kSeparator) ++p;
+            if (classOf(classes, p) == kStop) return p;
+            const char* t = p;
+            while (classOf(classes, p) == kOther) ++p;
+            take(std::string_view(t, static_cast<std::size_t>(p - t)));
+        }
+    }
+}
+
+template <class Take>
+const char* walk(const Classes& classes, const char* p, const char* end, Take&& take) {
+    return end ? walkTokens<true>(classes, p, end, take) : walkTokens<false>(classes, p, end, take);
+}
+
+// Where reading goes on after a number block or list that ended at e: past a ")", "]" or line
+// feed; at a brace or bracket, which belongs to the caller's counting; at the end of the text.
+const char* continueAfter(const char* e, const char* end, bool pastBracket) {
+    if (atEnd(e, end)) return e;
+    return (*e == ')' || *e == '\n' || (pastBracket && *e == ']')) ? e + 1 : e;
+}
+
+const char* skipLead(const char* p, const char* end, const CharSet& lead) {
+    while (!atEnd(p, end) && lead.contains(*p)) ++p;
     return p;
 }
 
-// Where reading goes on after a block that ends at e: past a ")", "]" or line feed; at a brace
-// or bracket, which belongs to the caller's counting; at the end of the text.
-const char* continueAfter(const char* e, const char* end) {
-    if (atEnd(e, end)) return e;
-    return (*e == ')' || *e == ']' || *e == '\n') ? e + 1 : e;
+// The float list of zero-terminated text in one pass: plain decimals ("-12.3456", the bulk of a
+// point list) are read where they stand; anything else goes through parseFloatToken.
+const char* readListToZero(std::vector<float>& out, const char* p) {
+    const Classes& classes = kFloatList;
+    for (;;) {
+        while (classOf(classes, p) == kSeparator) ++p;
+        if (classOf(classes, p) == kStop) return p;
+        const char* t = p;
+        bool negative = *p == '-';
+        if (negative) ++p;
+        std::uint64_t m = 0;
+        const char* digits = p;
+        while (isDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+        std::ptrdiff_t count = p - digits;
+        int exponent = 0;
+        if (*p == '.') {
+            const char* fraction = ++p;
+            while (isDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+            exponent = -static_cast<int>(p - fraction);
+            count += p - fraction;
+        }
+        float v = 0.0f;
+        if (count == 0 || count > 19 || classOf(classes, p) == kOther || !scaleExactly(m, exponent, negative, v)) {
+            p = t;
+            while (classOf(classes, p) == kOther) ++p;
+            parseFloatToken(std::string_view(t, static_cast<std::size_t>(p - t)), v);
+        }
+        out.push_back(v);
+    }
 }
 
-template <class Store>
-void parseTokens(const char* start, const char* e, const CharSet& separators, Store&& store) {
-    TokenReader reader(start, e, separators);
-    std::string_view token;
-    std::size_t i = 0;
-    while (reader.next(token)) {
-        float v = 0.0f;
-        parseFloatToken(token, v);
-        store(i++, v);
+const char* readList(std::vector<float>& out, const char* text, const char* end) {
+    out.clear();
+    const char* start = skipLead(text, end, kListLead);
+    const char* e = nullptr;
+    if (end == nullptr) {
+        e = readListToZero(out, start);
+    } else {
+        e = walk(kFloatList, start, end, [&out](std::string_view token) {
+            float v = 0.0f;
+            parseFloatToken(token, v);
+            out.push_back(v);
+        });
     }
+    return continueAfter(e, end, true);
 }
 
 }  // namespace
@@ -375,46 +448,17 @@ void parseTokens(const char* start, const char* e, const CharSet& separators, St
 const char* readFloatBlock(float* out, const char* text, std::size_t expected, bool stopAtLineEnd, const char* end) {
     for (std::size_t i = 0; i < expected; ++i) out[i] = 0.0f;
     if (text == nullptr) return nullptr;
-    const char* e = findListEnd(text, end, stopAtLineEnd, true);
-    const char* start = text;
-    while (start < e && kBlockLead.contains(*start)) ++start;
-    const std::size_t found = countTokens(start, e, kNumberSeparators);
+    const char* start = skipLead(text, end, kBlockLead);
+    std::size_t found = 0;
+    const char* e = walk(stopAtLineEnd ? kFloatLine : kFloatBlock, start, end, [&](std::string_view token) {
+        if (found < expected) parseFloatToken(token, out[found]);
+        ++found;
+    });
     if (found != expected) {
         logLine(formatC("Warning in Tokenizer::readFloatBlock, expected %ld, found %ld", static_cast<long>(expected),
                         static_cast<long>(found)));
     }
-    parseTokens(start, e, kNumberSeparators, [&](std::size_t i, float v) {
-        if (i < expected) out[i] = v;
-    });
-    return continueAfter(e, end);
-}
-
-namespace {
-
-template <class Vector>
-const char* readList(Vector& out, const char* text, const char* end) {
-    const char* e = findListEnd(text, end, false, false);
-    const char* start = text;
-    while (start < e && kListLead.contains(*start)) ++start;
-    std::size_t count = countTokens(start, e, kListSeparators);
-    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    if (count > kMax) count = kMax;
-    out.resize(static_cast<std::int32_t>(count));
-    float* data = out.data();
-    parseTokens(start, e, kListSeparators, [&](std::size_t i, float v) {
-        if (i < count) data[i] = v;
-    });
-    return continueAfter(e, end);
-}
-
-}  // namespace
-
-const char* readFloatList(VectorF& out, const char* text, const char* end) {
-    if (text == nullptr) {
-        out.resize(0);
-        return nullptr;
-    }
-    return readList(out, text, end);
+    return continueAfter(e, end, false);
 }
 
 const char* readFloatList(std::vector<float>& out, const char* text, const char* end) {
@@ -425,41 +469,87 @@ const char* readFloatList(std::vector<float>& out, const char* text, const char*
     return readList(out, text, end);
 }
 
+const char* readFloatList(VectorF& out, const char* text, const char* end) {
+    if (text == nullptr) {
+        out.resize(0);
+        return nullptr;
+    }
+    // Read into a scratch list first: the count is known only at the end.
+    thread_local std::vector<float> scratch;
+    const char* next = readList(scratch, text, end);
+    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    const std::size_t count = scratch.size() < kMax ? scratch.size() : kMax;
+    out.resize(static_cast<std::int32_t>(count));
+    if (count > 0) std::memcpy(out.data(), scratch.data(), count * sizeof(float));
+    if (scratch.capacity() > (std::size_t{1} << 22)) std::vector<float>().swap(scratch);
+    return next;
+}
+
+namespace {
+
+inline std::int32_t saturated(std::uint64_t magnitude, bool negative) {
+    if (negative) return magnitude >= (std::uint64_t{1} << 31) ? std::numeric_limits<std::int32_t>::min()
+                                                              : -static_cast<std::int32_t>(magnitude);
+    return magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())
+               ? std::numeric_limits<std::int32_t>::max()
+               : static_cast<std::int32_t>(magnitude);
+}
+
+// Reads an index token like "%ld": an optional sign and digits; a token without digits is
+// passed over. The magnitude stops growing once it is past the 32-bit range.
+void takeIndex(std::vector<std::int32_t>& out, std::string_view token) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (token[0] == '+' || token[0] == '-') {
+        negative = token[0] == '-';
+        i = 1;
+    }
+    if (i >= token.size() || !isDigit(token[i])) return;
+    std::uint64_t acc = 0;
+    for (; i < token.size() && isDigit(token[i]); ++i) {
+        if (acc <= std::uint64_t{1} << 32) acc = acc * 10 + static_cast<unsigned>(token[i] - '0');
+    }
+    out.push_back(saturated(acc, negative));
+}
+
+// The index list of zero-terminated text in one pass; plain numbers are read where they stand.
+const char* readIndicesToZero(std::vector<std::int32_t>& out, const char* p) {
+    const Classes& classes = kIndexList;
+    for (;;) {
+        while (classOf(classes, p) == kSeparator) ++p;
+        if (classOf(classes, p) == kStop) return p;
+        const char* t = p;
+        const bool negative = *p == '-';
+        if (negative) ++p;
+        const char* digits = p;
+        std::uint64_t acc = 0;
+        while (isDigit(*p) && p - digits < 12) acc = acc * 10 + static_cast<unsigned>(*p++ - '0');
+        if (p != digits && p - digits < 12 && classOf(classes, p) != kOther) {
+            out.push_back(saturated(acc, negative));
+            continue;
+        }
+        p = t;
+        while (classOf(classes, p) == kOther) ++p;
+        takeIndex(out, std::string_view(t, static_cast<std::size_t>(p - t)));
+    }
+}
+
+}  // namespace
+
 const char* readIntList(std::vector<std::int32_t>& out, const char* text, const char* end) {
     out.clear();
     if (text == nullptr) return nullptr;
     const char* p = skipSeparators(text, end, kNumberSeparators);
     if (atEnd(p, end) || *p != '[') return nullptr;
-    ++p;
-    for (;;) {
-        while (!atEnd(p, end) && kIndexSeparators.contains(*p)) ++p;
-        if (atEnd(p, end) || *p == '}' || *p == '[' || *p == '{') {
-            // No "]": an index list never holds a brace, so the list is broken off.
-            out.clear();
-            return nullptr;
-        }
-        if (*p == ']') return p + 1;
-        const char* q = p;
-        bool negative = false;
-        if (*q == '+' || *q == '-') {
-            negative = *q == '-';
-            ++q;
-        }
-        if (!atEnd(q, end) && isDigit(*q)) {
-            std::uint64_t acc = 0;
-            for (; !atEnd(q, end) && isDigit(*q); ++q) {
-                if (acc <= std::uint64_t{1} << 32) acc = acc * 10 + static_cast<unsigned>(*q - '0');
-            }
-            long long v = negative ? -static_cast<long long>(acc) : static_cast<long long>(acc);
-            if (v > std::numeric_limits<std::int32_t>::max()) v = std::numeric_limits<std::int32_t>::max();
-            if (v < std::numeric_limits<std::int32_t>::min()) v = std::numeric_limits<std::int32_t>::min();
-            out.push_back(static_cast<std::int32_t>(v));
-        }
-        // The rest of the token (or a token without digits) is passed over.
-        p = q;
-        while (!atEnd(p, end) && !kIndexSeparators.contains(*p) && *p != ']' && *p != '}' && *p != '[' && *p != '{')
-            ++p;
+    const char* e = end == nullptr
+                        ? readIndicesToZero(out, p + 1)
+                        : walk(kIndexList, p + 1, end, [&out](std::string_view token) { takeIndex(out, token); });
+    if (atEnd(e, end) || *e != ']') {
+        // No "]" before a brace or the end: an index list never holds a brace, so it was cut off.
+        out.clear();
+        return nullptr;
     }
+    return e + 1;
 }
 
 }  // namespace kinemo

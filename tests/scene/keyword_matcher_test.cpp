@@ -33,11 +33,6 @@ std::vector<Keyword> allFound(const KeyWordMatcher& m, std::string_view text) {
     return found;
 }
 
-std::vector<Keyword> withoutBrackets(std::vector<Keyword> v) {
-    std::erase_if(v, [](Keyword k) { return isBracketToken(k); });
-    return v;
-}
-
 using Found = std::vector<Keyword>;
 
 // A small VRML matcher built like the process-wide ones.

@@ -225,7 +225,10 @@ TEST(ParseFloatToken, GivesExactlyWhatFromCharsGivesForPlainDecimals) {
         s += '.';
         int fraction = length(random);
         for (int k = 0; k < fraction; ++k) s += static_cast<char>('0' + digit(random));
-        if (i % 7 == 0) s += "e" + std::to_string(digit(random) * 5 - 25);
+        if (i % 7 == 0) {
+            s += 'e';
+            s += std::to_string(digit(random) * 5 - 25);
+        }
         if (s == "." || s == "-.") continue;
         float fast = 0.0f;
         ASSERT_TRUE(parseFloatToken(s, fast)) << s;
