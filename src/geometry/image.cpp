@@ -291,13 +291,18 @@ const char* ImageImpl::readImageFromString(const char* text, const char* end) {
     return p;
 }
 
-bool ImageImpl::writeImageText(std::FILE* file) const {
-    std::string out = formatC("\n      image %ld %ld %ld", static_cast<long>(width_), static_cast<long>(height_), 3L);
+void ImageImpl::appendImageText(std::string& out) const {
+    out += formatC("\n      image %ld %ld %ld", static_cast<long>(width_), static_cast<long>(height_), 3L);
     out.reserve(out.size() + pixels_.size() * 12);
     for (std::size_t i = 0; i < pixels_.size(); ++i) {
         if (i % 4 == 0) out += "\n   ";
         appendHexWord(out, pixels_[i]);
     }
+}
+
+bool ImageImpl::writeImageText(std::FILE* file) const {
+    std::string out;
+    appendImageText(out);
     return writeAll(file, out);
 }
 

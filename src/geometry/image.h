@@ -61,6 +61,7 @@ public:
     const char* readImageFromString(const char* text, const char* end);
     // Writes the "image" field of a PixelTexture.
     bool writeImageText(std::FILE* file) const;
+    void appendImageText(std::string& out) const;
 
     // Reads an inline image record; data points just after the "<ImageData>" keyword. Sizes are
     // checked against the bytes before end; a corrupt record is reported and skipped up to its
