@@ -1,4 +1,9 @@
 // kinemo-tool: the command-line face of the engine. Each subcommand is one entry of the table.
+#include "core/definitions.h"
+#include "core/headless_platform.h"
+#include "core/messages.h"
+#include "core/platform.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -51,6 +56,20 @@ int main(int argc, char** argv) {
         printHelp(stdout);
         return 0;
     }
+    // The tool shares the settings files with the desktop program, but keeps a log of its own so
+    // that it never truncates the log of a running program. Message boxes go to stderr.
+    kinemo::initSettingsFiles();
+    kinemo::openLogFile("kinemo-tool_Log.txt");
+    kinemo::HeadlessPlatform headless;
+    headless.setEchoMessageBoxes(true);
+    headless.setRecording(false);
+    kinemo::setPlatform(&headless);
+    struct Shutdown {
+        ~Shutdown() {
+            kinemo::setPlatform(nullptr);
+            kinemo::closeLogFile();
+        }
+    } shutdown;
     for (const auto& c : kCommands) {
         if (args[0] == c.name) {
             try {
