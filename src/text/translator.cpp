@@ -346,6 +346,10 @@ bool Translator::runLanguageMenuCommand(int commandId) {
     return false;
 }
 
+void Translator::installMessageTranslation() {
+    setMessageHook([](std::string_view text) { return translate(text); });
+}
+
 void Translator::resetToStartupState() {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);

@@ -91,6 +91,9 @@ public:
     // Returns false for an id that is not a menu entry.
     static bool runLanguageMenuCommand(int commandId);
 
+    // Lets every reported or shown message pass through translate (done once at start-up).
+    static void installMessageTranslation();
+
     // Puts the registry back into its start-up state: the initial order, no language enabled,
     // no current language set, no handlers.
     static void resetToStartupState();

@@ -200,6 +200,14 @@ TEST_F(TagBlock, ReadsANegativePositionAsTheFirstLanguage) {
     EXPECT_TRUE(reported("Parser problem in readFromStringXML, no language ID detected"));
 }
 
+TEST_F(TagBlock, ReadsABlockHandedInRightAfterItsKeyword) {
+    TextHolder holder;
+    int id = -1;
+    holder.readTagBlock(" id = \"8\">\n# <kmxLANGUAGE id = \"3\" direction = \"f\">en</kmxLANGUAGE>\n# </kmxTEXT>", id);
+    EXPECT_EQ(id, 8);
+    EXPECT_EQ(textOf(holder, "English"), "en");
+}
+
 TEST_F(TagBlock, KeepsTheIdWhenTheBlockGivesNone) {
     TextHolder holder;
     int id = 44;
