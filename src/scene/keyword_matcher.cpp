@@ -147,7 +147,7 @@ template <bool Bounded>
 KeywordHit KeyWordMatcher::scanImpl(const char* text, const char* end) const {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const auto* stop = reinterpret_cast<const unsigned char*>(end);
-    auto atEnd = [stop](const unsigned char* q) {
+    auto atEnd = [=](const unsigned char* q) {
         if constexpr (Bounded) {
             if (q >= stop) return true;
         }

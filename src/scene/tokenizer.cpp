@@ -22,9 +22,6 @@ constexpr CharSet kQuote{"\""};
 constexpr CharSet kNothing{};
 constexpr CharSet kBlockLead{" ("};
 constexpr CharSet kListLead{" [(#\n"};
-// A list may go on over comment lines: "#" separates like a blank.
-constexpr CharSet kListSeparators{" ,\t\r\n#"};
-constexpr CharSet kIndexSeparators{" ,\t\r\n()"};
 
 inline bool atEnd(const char* p, const char* end) { return (end != nullptr && p >= end) || *p == 0; }
 

@@ -106,17 +106,20 @@ std::string_view readStringAttribute(const char* text, const char* name, std::st
 std::string readQuoted(const char* text, std::string_view fallback);
 
 // Reads expected floats: up to the line end when stopAtLineEnd (else to the end of text, or end),
-// cut at a ")" before that, after a leading run of blanks and "(". When the number of values found
-// differs, logs "Warning in Tokenizer::readFloatBlock, expected %ld, found %ld" and still fills all
-// expected values (missing ones are 0). Returns the position after the block's end character, or
-// the end of the text.
+// cut at a ")" before that, after a leading run of blanks and "(". A brace or bracket also ends
+// the block (it is left for the caller's counting). When the number of values found differs,
+// logs "Warning in Tokenizer::readFloatBlock, expected %ld, found %ld" and still fills all
+// expected values (missing ones are 0). Returns the position after a ")" or line feed that ended
+// the block, else the position of the character that ended it.
 const char* readFloatBlock(float* out, const char* text, std::size_t expected, bool stopAtLineEnd,
                            const char* end = nullptr);
 
 // Reads a bracketed float list of any length, up to the first "]" or ")" (or the end of the
 // text). A leading run of blanks, "[", "(", "#" and LF is skipped; "#" counts as a separator, so a
 // list may go on over comment lines. Every token is one value; a token that is not a finite
-// number reads as 0. Returns the position after the list's end character, or the end of the text.
+// number reads as 0. A brace ends a list whose "]" is missing, so that it does not run on through
+// the rest of the scene. Returns the position after a "]" or ")" that ended the list, else the
+// position of the brace or the end of the text.
 const char* readFloatList(VectorF& out, const char* text, const char* end = nullptr);
 // The same into a std::vector.
 const char* readFloatList(std::vector<float>& out, const char* text, const char* end = nullptr);

@@ -180,6 +180,45 @@ TEST(ReadFloatList, ReadsHugeDigitStringsWithoutHarm) {
     EXPECT_EQ(v[2], 1.5f);
 }
 
+TEST(ReadFloatList, ReadsZeroTerminatedTextAndRangesToTheSameValues) {
+    // The zero-terminated form reads plain decimals where they stand; the range form token by
+    // token. Both must give from_chars' value for every token.
+    std::mt19937 random(3);
+    const char* odd[] = {"-", "-.5", "+2.5", "1.5e3", "1.5abc", "--1", ".", "-0.0", "00001.5000", "7.",
+                         "12345678901234567890.5", "0.00000000000000000000000001", "#", "1e-3x", "-x"};
+    std::string text = "[";
+    std::vector<std::string> tokens;
+    for (int i = 0; i < 20000; ++i) {
+        std::string token;
+        if (i % 10 == 0) {
+            token = odd[random() % (sizeof odd / sizeof odd[0])];
+        } else {
+            const double v = (static_cast<double>(random()) / 4294967296.0 - 0.5) * 2000.0;
+            char buffer[40];
+            std::snprintf(buffer, sizeof buffer, "%.*f", static_cast<int>(3 + random() % 4), v);
+            token = buffer;
+        }
+        if (token != "#") tokens.push_back(token);
+        text += token;
+        text += (i % 3 == 0) ? ",\n" : (i % 3 == 1 ? " " : "\t");
+    }
+    text += "]";
+    Text t(text);
+    VectorF zeroTerminated;
+    std::vector<float> ranged;
+    EXPECT_EQ(readFloatList(zeroTerminated, t.c()), t.end());
+    EXPECT_EQ(readFloatList(ranged, t.c(), t.end()), t.end());
+    ASSERT_EQ(zeroTerminated.count(), static_cast<std::int32_t>(tokens.size()));
+    ASSERT_EQ(ranged.size(), tokens.size());
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        float reference = 0.0f;
+        parseFloatToken(tokens[i], reference);
+        const float a = zeroTerminated[static_cast<std::int32_t>(i)];
+        EXPECT_EQ(std::memcmp(&a, &reference, sizeof a), 0) << tokens[i];
+        EXPECT_EQ(std::memcmp(&ranged[i], &reference, sizeof a), 0) << tokens[i];
+    }
+}
+
 // --- integer lists
 
 TEST(ReadIntList, ReadsAnIndexListWithFaceSeparators) {
@@ -208,6 +247,16 @@ TEST(ReadIntList, SaturatesOverlongNumbersAndSkipsWords) {
     std::vector<std::int32_t> v;
     ASSERT_NE(readIntList(v, t.c()), nullptr);
     EXPECT_EQ(v, (std::vector<std::int32_t>{INT32_MAX, INT32_MIN, 5, 7}));
+}
+
+TEST(ReadIntList, ReadsZeroTerminatedTextAndRangesToTheSameValues) {
+    Text t("[ 0, -1, +7, 2147483647, 2147483648, -2147483648, -2147483649, 123456789012345, x, -, 5x, (3), 4 ]");
+    std::vector<std::int32_t> zeroTerminated, ranged;
+    ASSERT_NE(readIntList(zeroTerminated, t.c()), nullptr);
+    ASSERT_NE(readIntList(ranged, t.c(), t.end()), nullptr);
+    EXPECT_EQ(zeroTerminated, ranged);
+    EXPECT_EQ(zeroTerminated, (std::vector<std::int32_t>{0, -1, 7, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN,
+                                                         INT32_MAX, 5, 3, 4}));
 }
 
 // --- the float parser
