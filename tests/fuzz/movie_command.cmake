@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_movie_command ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_movie_command.cpp kinemo_render)
