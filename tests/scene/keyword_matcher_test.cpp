@@ -125,6 +125,13 @@ TEST(KeyWordMatcher, EndsACommentAtTheLineBreakAfterABareHash) {
     EXPECT_EQ(allFound(m, "#VR\nShape "), (Found{kw::Shape}));
 }
 
+TEST(KeyWordMatcher, EndsAtALoneHashAtTheEndOfTheText) {
+    KeyWordMatcher m = smallVrmlMatcher();
+    EXPECT_EQ(allFound(m, "Shape #"), Found{kw::Shape});
+    EXPECT_EQ(allFound(m, "#"), Found{});
+    EXPECT_EQ(allFound(m, "# [DEF>>"), Found{});
+}
+
 TEST(KeyWordMatcher, DoesNotCountBracketsInsideAComment) {
     KeyWordMatcher m = smallVrmlMatcher();
     const long braces = KeyWordMatcher::braceDepth();

@@ -134,6 +134,15 @@ TEST(ReadFloatList, ReadsAnUnterminatedListToTheEndOfTheTextAndNoFurther) {
     EXPECT_EQ(next, t.end());
 }
 
+TEST(ReadFloatList, StopsAtAZeroByteInTheMiddleOfTheText) {
+    const char text[] = "[1 2\0 3 ]";
+    VectorF v;
+    EXPECT_EQ(readFloatList(v, text), text + 4);
+    EXPECT_EQ(listOf(v), (std::vector<float>{1, 2}));
+    std::vector<std::int32_t> indices;
+    EXPECT_EQ(readIntList(indices, text), nullptr);
+}
+
 TEST(ReadFloatList, StopsAtABraceWhenTheBracketIsMissing) {
     Text t("[1 2 } } Shape { point [ 5 6 ]");
     VectorF v;
