@@ -59,8 +59,9 @@ std::string escapeText(std::string_view text, Form form) {
             continue;
         }
         const std::string_view rest = text.substr(i);
-        const bool breakMarkup = form == Form::Tag ? (c == '<' && startsTextTag(rest))
-                                                   : ((c == '"' && rest.starts_with("\"]")) || rest.starts_with("[END]"));
+        const bool breakMarkup = form == Form::Tag
+                                     ? (c == '<' && startsTextTag(rest))
+                                     : ((c == '"' && rest.starts_with("\"]")) || rest.starts_with("[END]"));
         if (breakMarkup) {
             out += c;
             out += "##";
@@ -119,15 +120,31 @@ std::string toAsciiName(std::string_view text) {
     out.reserve(text.size() + 8);
     for (char c : text) {
         switch (static_cast<unsigned char>(c)) {
-            case 0xE4: out += "ae"; break;
-            case 0xF6: out += "oe"; break;
-            case 0xFC: out += "ue"; break;
+            case 0xE4:
+                out += "ae";
+                break;
+            case 0xF6:
+                out += "oe";
+                break;
+            case 0xFC:
+                out += "ue";
+                break;
             case 0xE8:
-            case 0xE9: out += 'e'; break;
-            case 0xC4: out += "Ae"; break;
-            case 0xD6: out += "Oe"; break;
-            case 0xDC: out += "Ue"; break;
-            default: out += c; break;
+            case 0xE9:
+                out += 'e';
+                break;
+            case 0xC4:
+                out += "Ae";
+                break;
+            case 0xD6:
+                out += "Oe";
+                break;
+            case 0xDC:
+                out += "Ue";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;

@@ -216,7 +216,8 @@ std::size_t TextHolder::readTagBlock(std::string_view text, int& id) {
     std::size_t pos = 0;
     const std::size_t lead = std::min(text.size(), text.find_first_not_of(" \t\r\n#"));
     const std::size_t headerEnd = text.find_first_of(">\n", lead);
-    const std::string_view header = text.substr(lead, headerEnd == std::string_view::npos ? headerEnd : headerEnd - lead);
+    const std::string_view header =
+        text.substr(lead, headerEnd == std::string_view::npos ? headerEnd : headerEnd - lead);
     if (header.starts_with("<kmxTEXT") || header.find('<') == std::string_view::npos) {
         const int readId = readIntAttributeIn(header, "id", -1);
         if (readId != -1) id = readId;
@@ -290,9 +291,8 @@ void TextHolder::readExportBlock(std::string_view block) {
         const std::size_t textStart = block.find('>', open + kOpen.size());
         if (textStart != std::string_view::npos) {
             const std::size_t textEnd = block.find(kClose, textStart + 1);
-            content = std::string(block.substr(textStart + 1, textEnd == std::string_view::npos
-                                                                  ? std::string_view::npos
-                                                                  : textEnd - textStart - 1));
+            content = std::string(block.substr(
+                textStart + 1, textEnd == std::string_view::npos ? std::string_view::npos : textEnd - textStart - 1));
         }
     }
     const std::string language = Translator::currentLanguage();

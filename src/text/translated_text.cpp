@@ -75,8 +75,7 @@ bool TranslatedText::writeToFile(std::FILE* file) {
     return std::fwrite(out.data(), 1, out.size(), file) == out.size();
 }
 
-std::optional<std::size_t> TranslatedText::readFromString(std::string_view text, std::size_t start,
-                                                          std::size_t end) {
+std::optional<std::size_t> TranslatedText::readFromString(std::string_view text, std::size_t start, std::size_t end) {
     end = std::min(end, text.size());
     const std::size_t open = text.find('[', start);
     if (open == std::string_view::npos || open >= end) return std::nullopt;

@@ -41,14 +41,21 @@ std::vector<Language> startupLanguages() {
     languages[2].name = "Italiano";
     languages[3].name = kInterfaceLanguage;
     languages[0].table.entries = {
-        {"Invert:", "Folgenden Schritt r\xFC" "ckg\xE4" "ngig machen"},
+        {"Invert:",
+         "Folgenden Schritt r\xFC"
+         "ckg\xE4"
+         "ngig machen"},
         {"Table of contents", "Inhalt"},
         {"Safety notes", "Sicherheitshinweise"},
     };
     languages[1].table.entries = {
         {"Invert:", "Inverser:"},
-        {"Table of contents", "Table des mati\xE8" "res"},
-        {"Safety notes", "Notes de s\xFB" "ret\xE9"},
+        {"Table of contents",
+         "Table des mati\xE8"
+         "res"},
+        {"Safety notes",
+         "Notes de s\xFB"
+         "ret\xE9"},
     };
     languages[2].table.entries = {
         {"Invert:", "Invertire:"},

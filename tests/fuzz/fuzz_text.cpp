@@ -105,10 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kinemo::Translator::resetToStartupState();
     kinemo::builtInTextImageStore().clear();
     switch (mode % 4) {
-        case 0: fuzzTextBlock(text, true); break;
-        case 1: fuzzTextBlock(text, false); break;
-        case 2: fuzzDefinitions(text); break;
-        default: fuzzExchange(text, mode); break;
+        case 0:
+            fuzzTextBlock(text, true);
+            break;
+        case 1:
+            fuzzTextBlock(text, false);
+            break;
+        case 2:
+            fuzzDefinitions(text);
+            break;
+        default:
+            fuzzExchange(text, mode);
+            break;
     }
     return 0;
 }

@@ -8,22 +8,16 @@
 namespace kinemo {
 namespace {
 
-TEST(UnescapeText, DropsTheContinuationMarkAfterALineBreak) {
-    EXPECT_EQ(unescapeText("a\r\n# b"), "a\r\nb");
-}
+TEST(UnescapeText, DropsTheContinuationMarkAfterALineBreak) { EXPECT_EQ(unescapeText("a\r\n# b"), "a\r\nb"); }
 
 TEST(UnescapeText, CopiesTheCharacterAfterADroppedPairEvenWhenItIsAHash) {
     EXPECT_EQ(unescapeText("x# #y"), "x#y");
     EXPECT_EQ(unescapeText("###"), "#");
 }
 
-TEST(UnescapeText, DropsOnlyTheHashBeforeALineFeed) {
-    EXPECT_EQ(unescapeText("a#\nb"), "a\r\nb");
-}
+TEST(UnescapeText, DropsOnlyTheHashBeforeALineFeed) { EXPECT_EQ(unescapeText("a#\nb"), "a\r\nb"); }
 
-TEST(UnescapeText, TurnsATabIntoTwoBlanks) {
-    EXPECT_EQ(unescapeText("a\tb"), "a  b");
-}
+TEST(UnescapeText, TurnsATabIntoTwoBlanks) { EXPECT_EQ(unescapeText("a\tb"), "a  b"); }
 
 TEST(UnescapeText, TurnsALoneLineFeedIntoCrLfButKeepsOneAtTheVeryStart) {
     EXPECT_EQ(unescapeText("a\nb"), "a\r\nb");
@@ -40,9 +34,7 @@ TEST(UnescapeText, AHashAtTheEndDoesNotReadPastTheRange) {
     EXPECT_EQ(unescapeText(std::string_view(buffer).substr(0, 3)), "ab");
 }
 
-TEST(EscapeTagText, FollowsEveryLineFeedWithTheContinuationMark) {
-    EXPECT_EQ(escapeTagText("a\r\nb"), "a\r\n# b");
-}
+TEST(EscapeTagText, FollowsEveryLineFeedWithTheContinuationMark) { EXPECT_EQ(escapeTagText("a\r\nb"), "a\r\n# b"); }
 
 TEST(EscapeTagText, KeepsAHashThatTheUserTyped) {
     const std::string written = escapeTagText("Pos. #3");
@@ -85,9 +77,10 @@ TEST(EscapeBracketText, BreaksUpTheClosingQuoteAndTheEndMark) {
 
 // Texts as the program keeps them: Windows-1252 bytes, CR LF line breaks, no tabs.
 std::string randomText(std::mt19937& random) {
-    static const std::string pieces[] = {"#", "##", "\r\n", "\"", "\"]", "[END]", "<", "</kmxTEXT>", "<kmxLANGUAGE",
-                                         "</kmxLANGUAGE>", "<ImageData>", "<kmx", "</", "a", "Z", " ", "\xE4",
-                                         "\xFC", "\xDF", "\x80", "\xFF", "]", "[", ">", "/>"};
+    static const std::string pieces[] = {
+        "#",           "##",   "\r\n", "\"", "\"]", "[END]", "<",    "</kmxTEXT>", "<kmxLANGUAGE", "</kmxLANGUAGE>",
+        "<ImageData>", "<kmx", "</",   "a",  "Z",   " ",     "\xE4", "\xFC",       "\xDF",         "\x80",
+        "\xFF",        "]",    "[",    ">",  "/>"};
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> length(1, 12);
     std::string text;
@@ -105,12 +98,14 @@ TEST(EscapeTagText, ReadsBackEveryTextUnchanged) {
 }
 
 TEST(ToAsciiName, ReplacesUmlautsAndKeepsTheSharpS) {
-    EXPECT_EQ(toAsciiName("\xDC" "bergr\xF6\xDF" "e"), "Uebergroe\xDF" "e");
+    EXPECT_EQ(toAsciiName("\xDC"
+                          "bergr\xF6\xDF"
+                          "e"),
+              "Uebergroe\xDF"
+              "e");
 }
 
-TEST(ToAsciiName, ReplacesAccentedEAndCapitalUmlauts) {
-    EXPECT_EQ(toAsciiName("\xE8\xE9\xC4\xD6\xE4"), "eeAeOeae");
-}
+TEST(ToAsciiName, ReplacesAccentedEAndCapitalUmlauts) { EXPECT_EQ(toAsciiName("\xE8\xE9\xC4\xD6\xE4"), "eeAeOeae"); }
 
 }  // namespace
 }  // namespace kinemo

@@ -49,13 +49,14 @@ protected:
 
 TEST_F(TextExchange, WritesEachHoldersTextInTheCurrentLanguageRaw) {
     const std::string file = exportTexts(entries());
-    EXPECT_EQ(file,
-              "<KMXML>"
-              "\n<kmxTEXT id = \"10\">\n<kmxLANGUAGE direction = \"f\">Kapitel\r\nzwei Zeilen</kmxLANGUAGE>\n</kmxTEXT>\n"
-              "\n<kmxTEXT id = \"11\">\n<kmxLANGUAGE direction = \"f\">Pos. #3 \"quoted\" \xE4\xFC</kmxLANGUAGE>"
-              "\n</kmxTEXT>\n"
-              "\n<kmxTEXT id = \"12\">\n</kmxTEXT>\n"
-              "\n</KMXML>");
+    EXPECT_EQ(
+        file,
+        "<KMXML>"
+        "\n<kmxTEXT id = \"10\">\n<kmxLANGUAGE direction = \"f\">Kapitel\r\nzwei Zeilen</kmxLANGUAGE>\n</kmxTEXT>\n"
+        "\n<kmxTEXT id = \"11\">\n<kmxLANGUAGE direction = \"f\">Pos. #3 \"quoted\" \xE4\xFC</kmxLANGUAGE>"
+        "\n</kmxTEXT>\n"
+        "\n<kmxTEXT id = \"12\">\n</kmxTEXT>\n"
+        "\n</KMXML>");
 }
 
 TEST_F(TextExchange, ImportIntoAnotherLanguageCopiesTheTextsAndLeavesTheSourceAlone) {
@@ -79,17 +80,19 @@ TEST_F(TextExchange, ExportImportExportIsIdentical) {
 
 TEST_F(TextExchange, ReplacesTheTextOfTheCurrentLanguage) {
     Translator::setCurrentLanguage("English");
-    importTexts("<KMXML>\n<kmxTEXT id = \"13\">\n<kmxLANGUAGE direction = \"d\">translated</kmxLANGUAGE>\n</kmxTEXT>\n"
-                "</KMXML>",
-                lookup());
+    importTexts(
+        "<KMXML>\n<kmxTEXT id = \"13\">\n<kmxLANGUAGE direction = \"d\">translated</kmxLANGUAGE>\n</kmxTEXT>\n"
+        "</KMXML>",
+        lookup());
     EXPECT_EQ(textOf(13, "English"), "translated");
     EXPECT_EQ(holders_[13].texts().size(), 1u);
 }
 
 TEST_F(TextExchange, ReportsABlockWhoseHolderIsGoneAndChangesNothing) {
-    importTexts("<KMXML>\n<kmxTEXT id = \"99\">\n<kmxLANGUAGE direction = \"f\">orphan</kmxLANGUAGE>\n</kmxTEXT>"
-                "</KMXML>",
-                lookup());
+    importTexts(
+        "<KMXML>\n<kmxTEXT id = \"99\">\n<kmxLANGUAGE direction = \"f\">orphan</kmxLANGUAGE>\n</kmxTEXT>"
+        "</KMXML>",
+        lookup());
     EXPECT_TRUE(reported("The textobject for translation does no longer exist (id 99 was not found, text: orphan)"));
     for (auto& [id, holder] : holders_) EXPECT_EQ(holder.findText("Deutsch") != nullptr, id != 13) << id;
     EXPECT_EQ(textOf(13, "Deutsch"), "<none>");
@@ -97,9 +100,10 @@ TEST_F(TextExchange, ReportsABlockWhoseHolderIsGoneAndChangesNothing) {
 
 TEST_F(TextExchange, LooksForTheLanguageOnlyInsideItsBlock) {
     Translator::setCurrentLanguage("Francais");
-    importTexts("<KMXML>\n<kmxTEXT id = \"10\">\n</kmxTEXT>\n"
-                "<kmxTEXT id = \"11\">\n<kmxLANGUAGE direction = \"f\">onze</kmxLANGUAGE>\n</kmxTEXT></KMXML>",
-                lookup());
+    importTexts(
+        "<KMXML>\n<kmxTEXT id = \"10\">\n</kmxTEXT>\n"
+        "<kmxTEXT id = \"11\">\n<kmxLANGUAGE direction = \"f\">onze</kmxLANGUAGE>\n</kmxTEXT></KMXML>",
+        lookup());
     EXPECT_EQ(textOf(10, "Francais"), "");
     EXPECT_EQ(textOf(11, "Francais"), "onze");
 }

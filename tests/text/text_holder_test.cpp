@@ -67,8 +67,13 @@ TEST_F(TextFallback, SaysNoTextAvailableWhenTheHolderHasNoTextAtAll) {
 
 TEST_F(TextFallback, GivesTheAsciiFormOfTheDisplayText) {
     TextHolder holder;
-    holder.addTranslation("Gr\xF6\xDF" "e", "Deutsch");
-    EXPECT_EQ(holder.asciiDisplayText(), "Groe\xDF" "e");
+    holder.addTranslation(
+        "Gr\xF6\xDF"
+        "e",
+        "Deutsch");
+    EXPECT_EQ(holder.asciiDisplayText(),
+              "Groe\xDF"
+              "e");
 }
 
 using HolderEditing = TextTest;
@@ -104,7 +109,10 @@ TEST_F(HolderEditing, PrefixesTheInvertWordInEachTextsLanguage) {
     holder.addTranslation("x", "Deutsch");
     holder.addTranslation("x", "English");
     holder.prefixInvert();
-    EXPECT_EQ(textOf(holder, "Deutsch"), "Folgenden Schritt r\xFC" "ckg\xE4" "ngig machen\nx");
+    EXPECT_EQ(textOf(holder, "Deutsch"),
+              "Folgenden Schritt r\xFC"
+              "ckg\xE4"
+              "ngig machen\nx");
     EXPECT_EQ(textOf(holder, "English"), "Invert:\nx");
 }
 
@@ -184,9 +192,10 @@ TEST_F(TagBlock, ReportsAndLeavesOutATextInALanguageOutsideTheRegistry) {
 TEST_F(TagBlock, SkipsATextWhosePositionNamesNoLanguage) {
     TextHolder holder;
     int id = -1;
-    holder.readTagBlock("<kmxTEXT id = \"2\">\n# <kmxLANGUAGE id = \"9\" direction = \"f\">lost</kmxLANGUAGE>"
-                        "\n# <kmxLANGUAGE id = \"1\" direction = \"f\">fr</kmxLANGUAGE>\n# </kmxTEXT>",
-                        id);
+    holder.readTagBlock(
+        "<kmxTEXT id = \"2\">\n# <kmxLANGUAGE id = \"9\" direction = \"f\">lost</kmxLANGUAGE>"
+        "\n# <kmxLANGUAGE id = \"1\" direction = \"f\">fr</kmxLANGUAGE>\n# </kmxTEXT>",
+        id);
     ASSERT_EQ(holder.texts().size(), 1u);
     EXPECT_EQ(textOf(holder, "Francais"), "fr");
     EXPECT_TRUE(reported("unknown language position 9"));
@@ -351,9 +360,9 @@ TEST_F(TextImages, RejectsSizesThatReachPastTheText) {
 using TextRoundTrip = TextTest;
 
 std::string randomText(std::mt19937& random) {
-    static const std::string pieces[] = {"#", "\r\n", "\"", "\"]", "[END]", "<", "</kmxLANGUAGE>", "</kmxTEXT>",
-                                         "<ImageData>", "<kmx", "Wort", " ", "\xE4", "\xDF", "\x80", "\x9F", "\xFF",
-                                         "'", "]", "[", ">"};
+    static const std::string pieces[] = {"#",          "\r\n",        "\"",   "\"]",  "[END]", "<",    "</kmxLANGUAGE>",
+                                         "</kmxTEXT>", "<ImageData>", "<kmx", "Wort", " ",     "\xE4", "\xDF",
+                                         "\x80",       "\x9F",        "\xFF", "'",    "]",     "[",    ">"};
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> length(1, 10);
     std::string text;

@@ -52,6 +52,8 @@ protected:
     HeadlessPlatform platform_;
 };
 
-inline std::string dataPath(std::string_view name) { return std::string(KINEMO_TEST_DATA) + "/text/" + std::string(name); }
+inline std::string dataPath(std::string_view name) {
+    return std::string(KINEMO_TEST_DATA) + "/text/" + std::string(name);
+}
 
 }  // namespace kinemo::testing
