@@ -919,10 +919,11 @@ void Renderer::presentFrame(int width, int height) {
         std::lock_guard<std::mutex> lock(mutex_);
         sink = frameSink_;
     }
+    if (sink) {
+        view_->readFrame(width, height, frameBytes_);
+        sink(width, height, frameBytes_.data());
+    }
     framesShown_.fetch_add(1);
-    if (!sink) return;
-    view_->readFrame(width, height, frameBytes_);
-    sink(width, height, frameBytes_.data());
 }
 
 void Renderer::drawOverlays(int width, int height, bool draw) {

@@ -66,7 +66,20 @@ protected:
         return image;
     }
 
+    // Frames handed to the frame sink; outlives the renderer's thread.
+    struct FrameLog {
+        std::mutex mutex;
+        std::vector<std::vector<std::uint8_t>> frames;
+    };
+    void collectFrames() {
+        renderer->setFrameSink([log = frameLog](int w, int h, const std::uint8_t* rgba) {
+            std::lock_guard<std::mutex> lock(log->mutex);
+            log->frames.emplace_back(rgba, rgba + std::size_t(w) * std::size_t(h) * 4);
+        });
+    }
+
     test::TestScene scene;
+    std::shared_ptr<FrameLog> frameLog = std::make_shared<FrameLog>();
     std::shared_ptr<Renderer> renderer;
 };
 
@@ -199,16 +212,11 @@ TEST_F(OffscreenRender, SmoothingPassesGiveIntermediateValuesAtEdges) {
     const float c = std::cos(0.3f), s = std::sin(0.3f);
     auto at = [&](float x, float y) { return Vec3{x * c - y * s, x * s + y * c, 0.0f}; };
     scene.addQuad({{at(-1, -1), at(1, -1), at(1, 1), at(-1, 1)}, {1, 1, 1, 1}, false});
-    std::mutex framesMutex;
-    std::vector<std::vector<std::uint8_t>> frames;
     RendererSettings settings;
     settings.useAntialiasing = true;
     renderer = Renderer::create(settings);
     renderer->setViewSize(64, 64);
-    renderer->setFrameSink([&](int w, int h, const std::uint8_t* rgba) {
-        std::lock_guard<std::mutex> lock(framesMutex);
-        frames.emplace_back(rgba, rgba + std::size_t(w) * std::size_t(h) * 4);
-    });
+    collectFrames();
     renderer->setScene(&scene);
     ASSERT_TRUE(renderer->start());
     if (!renderer->waitUntilRunning(20s)) GTEST_SKIP() << "no OpenGL here";
@@ -217,7 +225,8 @@ TEST_F(OffscreenRender, SmoothingPassesGiveIntermediateValuesAtEdges) {
     // One normal frame and four passes are drawn; only the normal frame and the last pass are shown.
     EXPECT_EQ(renderer->framesDrawn(), 5u);
     EXPECT_EQ(renderer->framesShown(), 2u);
-    std::lock_guard<std::mutex> lock(framesMutex);
+    std::lock_guard<std::mutex> lock(frameLog->mutex);
+    const auto& frames = frameLog->frames;
     ASSERT_EQ(frames.size(), 2u);
     auto intermediate = [](const std::vector<std::uint8_t>& f) {
         int n = 0;
@@ -235,19 +244,16 @@ TEST_F(OffscreenRender, SmoothingPassesGiveIntermediateValuesAtEdges) {
 TEST_F(OffscreenRender, HandsShownFramesTopRowFirst) {
     test::Quad band{{Vec3{-5, 0.5f, 0}, Vec3{5, 0.5f, 0}, Vec3{5, 5, 0}, Vec3{-5, 5, 0}}, {0, 1, 0, 1}, false};
     scene.addQuad(band);
-    std::mutex m;
-    std::vector<std::uint8_t> last;
     renderer = Renderer::create();
     renderer->setViewSize(40, 30);
-    renderer->setFrameSink([&](int w, int h, const std::uint8_t* rgba) {
-        std::lock_guard<std::mutex> lock(m);
-        last.assign(rgba, rgba + std::size_t(w) * std::size_t(h) * 4);
-    });
+    collectFrames();
     renderer->setScene(&scene);
     ASSERT_TRUE(renderer->start());
     if (!renderer->waitUntilRunning(20s)) GTEST_SKIP() << "no OpenGL here";
     ASSERT_TRUE(waitUntil([&] { return renderer->framesShown() >= 1; }));
-    std::lock_guard<std::mutex> lock(m);
+    std::lock_guard<std::mutex> lock(frameLog->mutex);
+    ASSERT_FALSE(frameLog->frames.empty());
+    const std::vector<std::uint8_t>& last = frameLog->frames.back();
     ASSERT_EQ(last.size(), 40u * 30u * 4u);
     EXPECT_EQ(last[(0 * 40 + 20) * 4 + 1], 255) << "the first row is the top";
     EXPECT_EQ(last[(29 * 40 + 20) * 4 + 1], 0);
