@@ -81,6 +81,7 @@ void fuzzExchange(std::string_view text, std::uint8_t mode) {
         return it == holders.end() ? nullptr : &it->second;
     };
     std::vector<kinemo::TextExchangeEntry> entries;
+    entries.reserve(holders.size());
     for (auto& [id, holder] : holders) entries.push_back({id, &holder});
     kinemo::importTexts(text, lookup);
     const std::string first = kinemo::exportTexts(entries);
