@@ -1,0 +1,254 @@
+#include "animation/animation_group.h"
+
+#include <unordered_set>
+
+#include "core/messages.h"
+#include "scene/node.h"
+#include "scene/node_table.h"
+
+namespace kinemo {
+namespace {
+
+std::unique_ptr<AnimationGroup>& rootHolder() {
+    static std::unique_ptr<AnimationGroup> root;
+    return root;
+}
+
+bool visitBelow(AnimationGroup& chapter, const std::function<bool(AnimationAtom&)>& visit, int depth) {
+    if (depth >= AnimationGroup::kMaxSearchDepth) return true;
+    for (std::size_t i = 0; i < chapter.childCount(); ++i) {
+        AnimationAtom* atom = chapter.child(i);
+        if (!visit(*atom)) return false;
+        if (AnimationGroup* sub = atom->asAnimationGroup())
+            if (!visitBelow(*sub, visit, depth + 1)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+AnimationGroup::AnimationGroup(TextAnimationAtom* parent, bool assignId) : TextAnimationAtom(parent, assignId) {}
+
+AnimationGroup::~AnimationGroup() {
+    // Last to first, as every owner of a list does.
+    while (!children_.empty()) children_.pop_back();
+}
+
+long AnimationGroup::indexOf(const AnimationAtom* atom) const {
+    for (std::size_t i = 0; i < children_.size(); ++i)
+        if (children_[i].get() == atom) return long(i);
+    return -1;
+}
+
+bool AnimationGroup::checkInsert(const AnimationAtom* atom, bool inserting) const {
+    if (!atom) {
+        reportMessage("Cannot insert NULL AnimationAtom", 1, true);
+        return false;
+    }
+    const bool isChapter = atom->asAnimationGroup() != nullptr;
+    if (atom == this || (isChapter && atom->asAnimationGroup() == rootChapterIfAny())) {
+        reportMessage("Cannot insert NULL AnimationAtom", 1, true);
+        return false;
+    }
+    // A chapter may not go into its own subtree.
+    for (const AnimationAtom* p = this; p; p = p->parentChapter()) {
+        if (p == atom) {
+            reportMessage("Rejected attempt to insert animation group into itself", 1, true);
+            return false;
+        }
+    }
+    if (!children_.empty()) {
+        if (contentKind_ == HoldsChapters && !isChapter) {
+            reportMessage(std::string(inserting ? "Rejected attempt to insert animation step into chapter "
+                                                : "Rejected attempt to add animation step to chapter ") +
+                              getName(),
+                          1, true);
+            return false;
+        }
+        if (contentKind_ != HoldsChapters && isChapter) {
+            reportMessage(std::string(inserting ? "Rejected attempt to insert animation group into section "
+                                                : "Rejected attempt to add animation group to section ") +
+                              getName(),
+                          1, true);
+            return false;
+        }
+    }
+    return true;
+}
+
+void AnimationGroup::adopt(AnimationAtom& atom) {
+    atom.setParent(this);
+    if (children_.size() == 1) contentKind_ = atom.asAnimationGroup() ? HoldsChapters : HoldsSteps;
+    atom.insertedIntoChapter();
+}
+
+bool AnimationGroup::appendChild(std::unique_ptr<AnimationAtom>& atom) {
+    if (!checkInsert(atom.get(), false)) return false;
+    AnimationAtom& a = *atom;
+    children_.push_back(std::move(atom));
+    adopt(a);
+    return true;
+}
+
+bool AnimationGroup::insertChild(std::unique_ptr<AnimationAtom>& atom, long position) {
+    if (!checkInsert(atom.get(), true)) return false;
+    AnimationAtom& a = *atom;
+    if (position < 0 || position > long(children_.size())) position = long(children_.size());
+    children_.insert(children_.begin() + position, std::move(atom));
+    adopt(a);
+    return true;
+}
+
+std::unique_ptr<AnimationAtom> AnimationGroup::removeChild(AnimationAtom* atom) {
+    const long index = indexOf(atom);
+    if (index < 0) return nullptr;
+    std::unique_ptr<AnimationAtom> taken = std::move(children_[std::size_t(index)]);
+    children_.erase(children_.begin() + index);
+    if (children_.empty()) contentKind_ = Empty;
+    taken->setParent(nullptr);
+    taken->removedFromChapter();
+    return taken;
+}
+
+bool AnimationGroup::moveChild(AnimationAtom* atom, bool up) {
+    const long index = indexOf(atom);
+    if (index < 0 || !(up ? atom->canMoveUp() : atom->canMoveDown())) return false;
+    std::unique_ptr<AnimationAtom> taken = std::move(children_[std::size_t(index)]);
+    children_.erase(children_.begin() + index);
+    children_.insert(children_.begin() + (up ? index - 1 : index + 1), std::move(taken));
+    return true;
+}
+
+bool AnimationGroup::forEachDescendant(const std::function<bool(AnimationAtom&)>& visit) {
+    return visitBelow(*this, visit, 0);
+}
+
+AnimationGroup& rootChapter() {
+    std::unique_ptr<AnimationGroup>& root = rootHolder();
+    if (!root) root = std::make_unique<AnimationGroup>(nullptr, true);
+    return *root;
+}
+
+AnimationGroup* rootChapterIfAny() { return rootHolder().get(); }
+
+void resetRootChapter() { rootHolder().reset(); }
+
+std::vector<AnimationGroup*> chaptersInOrder(std::int32_t mask) {
+    std::vector<AnimationGroup*> out;
+    if (AnimationGroup* root = rootChapterIfAny()) {
+        root->forEachDescendant([&](AnimationAtom& a) {
+            if (AnimationGroup* g = a.asAnimationGroup())
+                if (g->contentKind() & mask) out.push_back(g);
+            return true;
+        });
+    }
+    return out;
+}
+
+long chapterIndex(const AnimationGroup* chapter, std::int32_t mask) {
+    const std::vector<AnimationGroup*> list = chaptersInOrder(mask);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i] == chapter) return long(i);
+    return -1;
+}
+
+AnimationGroup* chapterAt(long index, std::int32_t mask) {
+    const std::vector<AnimationGroup*> list = chaptersInOrder(mask);
+    return index >= 0 && std::size_t(index) < list.size() ? list[std::size_t(index)] : nullptr;
+}
+
+long stepIndex(const AnimationAtom* atom) {
+    AnimationGroup* root = rootChapterIfAny();
+    if (!root || !atom) return -1;
+    long i = 0, found = -1;
+    root->forEachDescendant([&](AnimationAtom& a) {
+        if (&a == atom) {
+            found = i;
+            return false;
+        }
+        ++i;
+        return true;
+    });
+    return found;
+}
+
+AnimationAtom* stepAt(long index) {
+    AnimationGroup* root = rootChapterIfAny();
+    if (!root || index < 0) return nullptr;
+    long i = 0;
+    AnimationAtom* found = nullptr;
+    root->forEachDescendant([&](AnimationAtom& a) {
+        if (i++ == index) {
+            found = &a;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+AnimationAtom* findStepById(std::int32_t id) {
+    AnimationGroup* root = rootChapterIfAny();
+    if (!root || id < 0) return nullptr;
+    AnimationAtom* found = nullptr;
+    root->forEachDescendant([&](AnimationAtom& a) {
+        if (a.id() == id) {
+            found = &a;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+bool anyStepAnimates(const Node* node) {
+    AnimationGroup* root = rootChapterIfAny();
+    if (!root || !node) return false;
+    bool found = false;
+    root->forEachDescendant([&](AnimationAtom& a) {
+        found = a.animatesNode(node);
+        return !found;
+    });
+    return found;
+}
+
+std::vector<AnimationAtom*> stepsInvolving(const Node* node) {
+    std::vector<AnimationAtom*> out;
+    AnimationGroup* root = rootChapterIfAny();
+    if (!root || !node) return out;
+    root->forEachDescendant([&](AnimationAtom& a) {
+        if (a.involvesNode(node)) out.push_back(&a);
+        return true;
+    });
+    return out;
+}
+
+namespace {
+
+int resolveIn(AnimationGroup& chapter, std::unordered_set<const AnimationGroup*>& done) {
+    if (!done.insert(&chapter).second) return 0;
+    int set = 0;
+    std::vector<AnimationGroup*> referenced;
+    chapter.forEachDescendant([&](AnimationAtom& a) {
+        const std::int32_t kind = a.kindMask();
+        if ((kind == KindVisibility || kind == KindColor || kind == KindMoveContainer) && !a.getComponent() &&
+            a.componentId >= 0) {
+            if (Node* node = nodeTable().at(a.componentId)) {
+                if (a.setComponent(node)) ++set;
+            }
+        }
+        if (AnimationGroup* r = a.referencedChapter()) referenced.push_back(r);
+        return true;
+    });
+    for (AnimationGroup* r : referenced) set += resolveIn(*r, done);
+    return set;
+}
+
+}  // namespace
+
+int resolveComponents(AnimationGroup& chapter) {
+    std::unordered_set<const AnimationGroup*> done;
+    return resolveIn(chapter, done);
+}
+
+}  // namespace kinemo
