@@ -1,16 +1,10 @@
 #include "render/movie_command.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "core/messages.h"
 #include "core/numbers.h"
-
-extern char** environ;
+#include "core/run_command.h"
 
 namespace kinemo {
 
@@ -67,36 +61,19 @@ std::vector<std::string> movieCommandArguments(std::string_view command, std::st
     return args;
 }
 
-int runProgramAndWait(const std::vector<std::string>& arguments, std::string_view title) {
-    if (arguments.empty()) return -1;
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
-    if (rc != 0) {
-        logLine(formatC("%.*s: cannot start %s (error %d)", int(title.size()), title.data(), argv[0], rc));
-        return -1;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 bool convertImageSequence(std::string_view command, std::string_view sequenceName,
                           const std::vector<std::string>& written, const CommandRunner& run) {
     const std::vector<std::string> args = movieCommandArguments(command, sequenceName);
     if (args.empty() || written.empty()) return false;
-    const int status = run ? run(args, "Video conversion") : runProgramAndWait(args, "Video conversion");
-    if (status != 0) {
-        reportMessage(formatC("Video conversion failed (exit status %d); the images are kept as %s to %s", status,
-                              written.front().c_str(), written.back().c_str()),
-                      1, true);
-        return false;
+    const std::string kept = "The images are kept as " + written.front() + " to " + written.back() + ".";
+    int status;
+    if (run) {
+        status = run(args, "Video conversion");
+        if (status != 0) reportMessage(formatC("Video conversion failed (status %d). ", status) + kept, 3, true);
+    } else {
+        status = runCommand(args, "Video conversion", kept);  // reports a failure with the hint
     }
+    if (status != 0) return false;
     for (const std::string& file : written) std::remove(file.c_str());
     return true;
 }

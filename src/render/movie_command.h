@@ -23,13 +23,12 @@ std::string sequenceFileName(std::string_view sequenceName, int frame);
 // The argument vector of the movie command for a sequence; empty when the command is blank.
 std::vector<std::string> movieCommandArguments(std::string_view command, std::string_view sequenceName);
 
-// Starts a program with an argument vector (the first names the program, looked up on PATH)
-// and waits for it; returns its exit status, or -1 when it could not be started or was killed.
+// Runs a command's argument vector under a title and returns its exit status (0: success).
 using CommandRunner = std::function<int(const std::vector<std::string>& arguments, std::string_view title)>;
-int runProgramAndWait(const std::vector<std::string>& arguments, std::string_view title);
 
-// Runs the conversion; after exit status 0 deletes exactly the files in written, otherwise keeps
-// them and reports where they are. Returns true when the video was made.
+// Runs the conversion (through run, or the program's command runner when run is empty); after
+// exit status 0 deletes exactly the files in written, otherwise keeps them and reports where they
+// are. Returns true when the video was made.
 bool convertImageSequence(std::string_view command, std::string_view sequenceName,
                           const std::vector<std::string>& written, const CommandRunner& run);
 

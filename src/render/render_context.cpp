@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/messages.h"
@@ -115,6 +116,12 @@ BitmapRenderContext::BitmapRenderContext(Renderer& renderer, int width, int heig
     }
     width_ = std::max(width, 1);
     height_ = std::max(height, 1);
+    // GL names live on the render thread only; elsewhere the context stays without a framebuffer.
+    if (!renderer.isRenderThread()) {
+        reportMessage("BitmapRenderContext made outside the render thread", 1, true);
+        restored_ = true;
+        return;
+    }
     if (!framebuffer_.create(paddedWidth(), height_, 32)) {
         reportMessage("System could not create the bitmap framebuffer", 1, true);
         return;
@@ -124,6 +131,7 @@ BitmapRenderContext::BitmapRenderContext(Renderer& renderer, int width, int heig
 }
 
 BitmapRenderContext::~BitmapRenderContext() {
+    if (!renderer_.isRenderThread()) return;
     framebuffer_.destroy();
     restoreViewSize();
     renderer_.makeViewCurrent();

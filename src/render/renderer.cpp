@@ -517,7 +517,7 @@ bool Renderer::capture(PixelImage& image, int width, int height) {
 }
 
 void Renderer::makeViewCurrent() {
-    if (!view_) return;
+    if (!isRenderThread() || !view_) return;
     const std::array<int, 2> size = viewSize();
     view_->makeCurrent(size[0], size[1]);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The renderer's and render contexts' settings keys, read once at start-up by whoever creates
-// the renderer. The defaults are those of a missing key.
+// the renderer (readRendererSettings). The defaults are those of a missing key.
 #include <string>
 
 namespace kinemo {
@@ -18,5 +18,8 @@ struct RendererSettings {
     int alphaBits = 0;                       // AlphaBits
     int renderContextReportLevel = 0;        // RenderContextReportLevel
 };
+
+// Reads the keys from the definitions file (core/definitions.h).
+RendererSettings readRendererSettings();
 
 }  // namespace kinemo

@@ -46,12 +46,6 @@ TEST(MovieCommand, KeepsAQuotedProgramPathAsOneArgument) {
 
 TEST(MovieCommand, IsEmptyForABlankCommand) { EXPECT_TRUE(movieCommandArguments("   ", "seq").empty()); }
 
-TEST(RunProgram, ReturnsTheExitStatusAndMinusOneForAMissingProgram) {
-    EXPECT_EQ(runProgramAndWait({"true"}, "t"), 0);
-    EXPECT_EQ(runProgramAndWait({"false"}, "t"), 1);
-    EXPECT_EQ(runProgramAndWait({"kinemo-no-such-program-here"}, "t"), -1);
-}
-
 TEST(ConvertImageSequence, DeletesExactlyTheWrittenFramesAfterSuccess) {
     const fs::path dir = freshFolder("convert_ok");
     const std::string base = (dir / "imageSequence").string();

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/run_command.h"
 #include "render/movie_command.h"
 #include "render/renderer.h"
 #include "test_scene.h"
@@ -308,7 +309,7 @@ TEST_F(OffscreenRender, RecordsThreeFramesAndConvertsThemIntoAVideo) {
     renderer->pushEvent(off);
     ASSERT_TRUE(waitUntil([&] { return off->isDone(); }, 60s));
     EXPECT_EQ(renderer->recordedFrames(), 3);
-    EXPECT_EQ(runProgramAndWait({"ffprobe", "-v", "error", base + ".mp4"}, "probe"), 0);
+    EXPECT_EQ(runCommand(std::vector<std::string>{"ffprobe", "-v", "error", base + ".mp4"}, "probe", ""), 0);
     for (int frame = 1; frame <= 3; ++frame) EXPECT_FALSE(fs::exists(sequenceFileName(base, frame)));
     EXPECT_TRUE(fs::exists(bystander));
     fs::remove_all(dir);
