@@ -53,8 +53,8 @@ long DefRegistry::search(std::string_view name) {
 
 void DefRegistry::registerDef(BasicObject* object) {
     if (pending_.empty() || !object) return;
-    std::string name = std::move(pending_);
-    pending_.clear();
+    std::string name;
+    name.swap(pending_);
     long fast = fastIndex(name);
     long index = fast >= 0 ? fast + long(base_) : -1;
     bool append = true;

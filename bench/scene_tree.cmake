@@ -1,0 +1,2 @@
+kinemo_add_bench(bench_scene_tree ${CMAKE_CURRENT_SOURCE_DIR}/scene_tree.cpp)
+target_link_libraries(bench_scene_tree PRIVATE kinemo_scene)
