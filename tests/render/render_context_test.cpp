@@ -317,3 +317,31 @@ TEST_F(OffscreenRender, RecordsThreeFramesAndConvertsThemIntoAVideo) {
 
 }  // namespace
 }  // namespace kinemo
+
+namespace kinemo {
+namespace {
+
+TEST(RendererFailure, AGraphicsDriverThatCannotStartEndsTheProgramWithANonZeroStatus) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // No driver can be loaded: the display cannot be opened.
+            setenv("LIBGL_DRIVERS_PATH", "/nonexistent-kinemo-drivers", 1);
+            setenv("GALLIUM_DRIVER", "nonexistent", 1);
+            test::TestScene scene;
+            auto renderer = Renderer::create();
+            renderer->setFatalHandler([](const std::string& text) {
+                // The desktop program shows text on its own thread and exits like this.
+                std::_Exit(text.find("Grafiktreiber") != std::string::npos ? 3 : 4);
+            });
+            renderer->setScene(&scene);
+            renderer->start();
+            const bool running = renderer->waitUntilRunning(20s);
+            std::this_thread::sleep_for(200ms);
+            std::_Exit(running ? 0 : 5);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+}  // namespace
+}  // namespace kinemo
