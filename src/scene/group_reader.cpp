@@ -1,6 +1,5 @@
 // The group reader: VRML 2 group bodies, VRML 1 separator bodies with their elements, DEF and
 // USE, and the Inline body.
-#include <cstring>
 #include <string>
 
 #include "core/messages.h"
@@ -114,37 +113,14 @@ const char* skipValue(const char* p, const char* end, Skip kind) {
     return p;
 }
 
-// Sets the end of the text for the readers below while the outermost group reads.
-class TextEndScope {
-public:
-    explicit TextEndScope(const char* text) {
-        ReadingState& s = readingState();
-        if (s.textEnd && text >= s.textBegin && text <= s.textEnd) {
-            end_ = s.textEnd;
-            return;
-        }
-        owner_ = true;
-        savedBegin_ = s.textBegin;
-        savedEnd_ = s.textEnd;
-        s.textBegin = text;
-        s.textEnd = text + std::strlen(text);
-        end_ = s.textEnd;
-    }
-    ~TextEndScope() {
-        if (!owner_) return;
-        readingState().textBegin = savedBegin_;
-        readingState().textEnd = savedEnd_;
-    }
-    TextEndScope(const TextEndScope&) = delete;
-    TextEndScope& operator=(const TextEndScope&) = delete;
-    const char* end() const { return end_; }
-
-private:
-    bool owner_ = false;
-    const char* savedBegin_ = nullptr;
-    const char* savedEnd_ = nullptr;
-    const char* end_ = nullptr;
-};
+// The end of the text for the readers below, when the caller told it (nullptr: the zero byte).
+// The text is never measured here: the top level calls the root once per node, and measuring
+// the rest of a large file each time would cost its length every time.
+const char* knownEnd(const char* text) {
+    const ReadingState& s = readingState();
+    if (s.textEnd && s.textBegin && text >= s.textBegin && text <= s.textEnd) return s.textEnd;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -366,12 +342,23 @@ struct GroupNode::BodyReader {
 
     const char* run(const char* text) {
         ReadingState& s = readingState();
-        // Every keyword moves on by one character at least: a budget of the text's length never
-        // cuts a body, however many children it has.
-        const long budget = kKeywordBudget + long(end - text);
         const char* pos = text;
-        long n = 0;
-        for (; n < budget && !done; ++n) {
+        // The guard scales with the text: at least one character per keyword, checked every
+        // kKeywordBudget keywords, so a body of any number of children is read whole while a
+        // reader that stops moving on is caught.
+        const char* checkPos = text;
+        long checkCount = 0;
+        for (long n = 0; !done; ++n) {
+            if (n - checkCount >= kKeywordBudget) {
+                if (pos - checkPos < n - checkCount) {
+                    sceneReport(formatC("GroupNode %s: reading stopped after %ld keywords that did not move on",
+                                        g.name_.c_str(), n),
+                                1, true);
+                    break;
+                }
+                checkPos = pos;
+                checkCount = n;
+            }
             const KeyWordMatcher& m = s.isVrml1() ? transformMatcher() : separatorMatcher();
             KeywordHit hit = m.scan(pos, end);
             if (hit.keyword == kw::EndOfString) return hit.after;
@@ -383,34 +370,31 @@ struct GroupNode::BodyReader {
                 }
                 continue;
             }
-            const Keyword k = hit.keyword;
-            if (const char* p = readVrml1Element(k, hit.begin, pos)) {
-                pos = p;
-                continue;
-            }
-            if (const HookKeyword* h = hookKeyword(k)) {
-                const bool bare = braces == 0 && brackets == 0;
-                pos = readHooked(*h, hit.begin, pos);
-                if (k == kw::Shape && bare && !g.isInline) return pos;
-                continue;
-            }
-            if (const FieldReader& fields = shapeFieldReader()) {
-                if (const char* p = fields(g, k, hit.begin, pos)) {
-                    pos = p > hit.begin ? p : pos;
-                    continue;
-                }
-            }
-            if (const char* p = readTransformField(g, k, pos, end)) {
-                pos = p;
-                continue;
-            }
-            pos = readOwn(k, hit.begin, pos);
+            pos = dispatch(hit);
+            // Every keyword moves reading on, whatever its reader returned.
+            if (!done && pos < hit.after) pos = hit.after;
+            if (stopAfterShape) return pos;
         }
-        if (n >= budget)
-            sceneReport(formatC("GroupNode %s: keyword limit of %ld reached, the rest of the group is skipped",
-                                g.name_.c_str(), budget),
-                        1, true);
         return pos;
+    }
+
+    bool stopAfterShape = false;
+
+    const char* dispatch(const KeywordHit& hit) {
+        const Keyword k = hit.keyword;
+        const char* after = hit.after;
+        if (const char* p = readVrml1Element(k, hit.begin, after)) return p;
+        if (const HookKeyword* h = hookKeyword(k)) {
+            const bool bare = braces == 0 && brackets == 0;
+            const char* p = readHooked(*h, hit.begin, after);
+            // A bare shape (not inside the body's brackets) is the whole body.
+            if (k == kw::Shape && bare && !g.isInline) stopAfterShape = true;
+            return p;
+        }
+        if (const FieldReader& fields = shapeFieldReader())
+            if (const char* p = fields(g, k, hit.begin, after)) return p;
+        if (const char* p = readTransformField(g, k, after, end)) return p;
+        return readOwn(k, hit.begin, after);
     }
 };
 
@@ -420,8 +404,7 @@ const char* GroupNode::readVrml1Body(const char* text) { return readBody(text); 
 
 const char* GroupNode::readBody(const char* text) {
     if (!text) return text;
-    TextEndScope scope(text);
-    BodyReader reader{*this, scope.end()};
+    BodyReader reader{*this, knownEnd(text)};
     const char* pos = reader.run(text);
     finishBody();
     return pos;

@@ -322,6 +322,103 @@ TEST(GroupReaderRenumber, WrittenIdsNameTheSameNodesWhenReadAgain) {
     }
 }
 
+TEST(GroupReaderVrml2, ANestedHeaderSwitchesTheSource) {
+    TestScene scene;
+    asVrml2();
+    readInto(*scene.root, "Transform { children [ #VRML V1.0 ascii\n ] }");
+    EXPECT_EQ(readingState().source, SourceType::Vrml1);
+    ReportRecorder rec;
+    readInto(*scene.root, "#VRML V3.0 utf8\n");
+    EXPECT_TRUE(rec.reported("Unknown VRML type"));
+}
+
+TEST(GroupReaderVrml2, ChildrenOfAnUnnamedGroupGiveItADefaultName) {
+    TestScene scene;
+    asVrml2();
+    readInto(*scene.root, "Group { children [ ] }");
+    ASSERT_EQ(scene.root->childCount(), 1u);
+    EXPECT_TRUE(scene.root->child(0)->getName().starts_with("noname"));
+}
+
+TEST(GroupReaderDefUse, AnEmptyDefinitionNameIsReported) {
+    TestScene scene;
+    asVrml2();
+    ReportRecorder rec;
+    readInto(*scene.root, "Transform { children [ DEF ] }");
+    EXPECT_TRUE(rec.reported("Parser problem in definition"));
+}
+
+TEST(GroupReaderVrml1, UseOfAMaterialGoesToTheRegisteredHandler) {
+    TestScene scene;
+    HookScope hooks;
+    asVrml1();
+    struct Material : BasicObject {};
+    Material material;
+    int used = 0;
+    registerNodeReader(kw::Material, [&](GroupNode&, Keyword, const char*, const char* after) {
+        defRegistry().registerDef(&material);
+        const char* close = std::strchr(after, '}');
+        return close ? close + 1 : after;
+    });
+    setVrml1UseHandler([&](GroupNode&, BasicObject& object) {
+        used += &object == &material;
+        return true;
+    });
+    ReportRecorder rec;
+    readInto(*scene.root, "Separator { DEF Red Material { diffuseColor 1 0 0 } Separator { USE Red } }");
+    setVrml1UseHandler(nullptr);
+    EXPECT_EQ(used, 1);
+    EXPECT_TRUE(rec.reports.empty());
+    defRegistry().clear();
+}
+
+TEST(GroupReaderVrml1, ATransformNodeComposesIntoTheSeparator) {
+    TestScene scene;
+    asVrml1();
+    readInto(*scene.root, "Separator { Transform { translation 1 0 0 translation 0 2 0 rotation 0 0 1 0.5 } }");
+    GroupNode* g = scene.root->child(0)->asGroupNode();
+    EXPECT_FLOAT_EQ(g->initialTransform.translation()[0], 1.0f);
+    EXPECT_FLOAT_EQ(g->initialTransform.translation()[1], 2.0f);
+    EXPECT_NEAR(g->initialTransform.rotation()[3], 0.5f, 1e-6);
+    EXPECT_EQ(g->childCount(), 0u);
+}
+
+TEST(GroupReaderVrml1, AnUnexpectedKeywordInATranslationIsLogged) {
+    TestScene scene;
+    asVrml1();
+    ReportRecorder rec;
+    readInto(*scene.root, "Separator { Translation { rotation 0 0 1 1 } }");
+    EXPECT_TRUE(rec.logged("Unexpected keyword in TransformNode.readVrml1TranslationFromString rotation"));
+}
+
+TEST(LateLoading, LateContentGetsTheIdsItHadWhenWritten) {
+    TestScene scene;
+    HookScope hooks;
+    std::string seen;
+    registerNodeReader(kw::KvxChildren, [&](GroupNode& g, Keyword, const char*, const char* after) {
+        const char* close = std::strchr(after, ']');
+        seen.assign(after, close ? std::size_t(close - after) : 0);
+        g.createChild<GroupNode>(true)->setName("late_part");
+        return close ? close : after;
+    });
+    for (int i = 0; i < 3; ++i) scene.root->createChild<GroupNode>(true);
+    GroupNode* sub = scene.root->createChild<GroupNode>(true);
+    sub->setName("sub");
+    sub->lateFile = "parts/sub.bvr";
+    sub->lateFirstId = 20;
+    loadLateGroups(*scene.root);
+    EXPECT_EQ(seen, "0 20 parts/sub.bvr ");
+    EXPECT_TRUE(sub->lateFile.empty());
+    ASSERT_EQ(sub->childCount(), 1u);
+    EXPECT_EQ(sub->child(0)->id(), 21);
+    EXPECT_EQ(nodeTable().at(21), sub->child(0));
+    EXPECT_EQ(sub->getName(), "sub");
+    EXPECT_EQ(lateGroupNode(21), sub->child(0));
+    ReportRecorder rec;
+    EXPECT_EQ(lateGroupNode(500), nullptr);
+    EXPECT_TRUE(rec.reported("getLateGroupNode cannot find unique id in parent of node 500"));
+}
+
 class InlineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -382,6 +479,13 @@ TEST(GroupReaderVrml2, NestingPastTheDeepestLevelIsReportedOnceAndReadingGoesOn)
     EXPECT_EQ(rec.reports.size(), 1u);
     EXPECT_TRUE(rec.reported("Rejected attempt to generate cyclic tree structure"));
     EXPECT_NE(findGroup(*scene.root, "after"), nullptr);
+}
+
+TEST_F(InlineTest, AVrml1InlineIsNamedByItsNameField) {
+    asVrml1();
+    readInto(*scene.root, "Separator { WWWInline { name \"bracket.wrl\" } }");
+    asVrml2();
+    EXPECT_NE(findGroup(*scene.root, "bracket_plate"), nullptr);
 }
 
 TEST_F(InlineTest, AMissingFileIsReported) {
