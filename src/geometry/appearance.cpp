@@ -1,0 +1,87 @@
+#include "geometry/appearance.h"
+
+#include "core/messages.h"
+#include "core/numbers.h"
+#include "geometry/field_reading.h"
+#include "geometry/scene_link.h"
+#include "scene/keywords.h"
+#include "scene/matchers.h"
+
+namespace kinemo {
+
+namespace {
+constexpr int kAppearanceKeywordBudget = 9999;
+}
+
+Appearance::Appearance() : material_(std::make_unique<Material>()) {}
+
+Appearance::~Appearance() { forgetDefinedObject(this); }
+
+const char* Appearance::readFromString(const char* text, const char* end) {
+    end = textEnd(text, end);
+    registerPendingDef(this);
+    const KeyWordMatcher& matcher = appearanceMatcher();
+    long braces = 0, brackets = 0;
+    const char* pos = text;
+    for (int n = 0; n < kAppearanceKeywordBudget; ++n) {
+        const KeywordHit hit = matcher.scan(pos, end);
+        if (hit.keyword == kw::EndOfString) return hit.after;
+        if (KeyWordMatcher::countBrackets(braces, brackets, hit.keyword)) {
+            if (braces < 0) return hit.begin;
+            pos = hit.after;
+            if (hit.keyword == kw::CloseBrace && braces == 0) return pos;
+            continue;
+        }
+        pos = hit.after;
+        if (hit.keyword == kw::DEF) {
+            setPendingDefName(readFieldWord(pos, end));
+        } else if (hit.keyword == kw::USE) {
+            const std::string name(readFieldWord(pos, end));
+            BasicObject* object = findDefinedObject(name);
+            if (auto* material = dynamic_cast<Material*>(object)) {
+                material_->copyValues(*material, true);
+            } else if (auto* appearance = dynamic_cast<Appearance*>(object)) {
+                if (appearance != this) copyFrom(*appearance);
+            } else {
+                reportMessage("Appearance, cannot USE " + name, 1, true);
+            }
+        } else if (hit.keyword == kw::Material) {
+            pos = material_->readFromString(pos, end);
+        } else if (hit.keyword == kw::texture) {
+            texture_ = std::make_unique<Texture>();
+            pos = texture_->readFromString(pos, end);
+            if (!texture_->loaded()) texture_.reset();
+        } else if (hit.keyword == kw::TextureTransform || hit.keyword == kw::Texture2Transform) {
+            if (!texture_) texture_ = std::make_unique<Texture>();
+            pos = texture_->readTransformFromString(pos, end);
+        } else {
+            logLine(formatC("Unexpected keyword in Appearance.readFromString %s", hit.keyword));
+            return hit.begin;
+        }
+    }
+    return pos;
+}
+
+void Appearance::writeText(std::string& out) const {
+    out += "\n  appearance Appearance {";
+    material_->writeText(out);
+    if (texture_) texture_->writeText(out);
+    out += "\n  }";
+}
+
+bool Appearance::writeToFile(std::FILE* file) {
+    std::string out;
+    writeText(out);
+    return std::fwrite(out.data(), 1, out.size(), file) == out.size();
+}
+
+void Appearance::copyFrom(const Appearance& other) {
+    if (!material_) material_ = std::make_unique<Material>();
+    material_->copyValues(other.material(), true);
+    if (other.texture_) {
+        if (!texture_) texture_ = std::make_unique<Texture>();
+        texture_->copyFrom(*other.texture_);
+    }
+}
+
+}  // namespace kinemo

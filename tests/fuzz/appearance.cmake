@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_appearance ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_appearance.cpp kinemo_geometry)
