@@ -9,6 +9,7 @@
 #include "core/messages.h"
 #include "core/numbers.h"
 #include "render/gl_device.h"
+#include "render/gpu_mesh.h"
 #include "render/projection.h"
 
 namespace kinemo {
@@ -559,7 +560,9 @@ void Renderer::threadMain() {
             return;
         }
     }
+    setGlThread(true);
     if (!createContext()) {
+        setGlThread(false);
         sequenceContext_.reset();
         view_.reset();
         device_.reset();
@@ -693,8 +696,10 @@ void Renderer::threadMain() {
         queueSize_.store(0);
     }
     if (sequenceContext_) sequenceContext_.reset();
+    collectGlGarbage();
     view_.reset();
     device_.reset();
+    setGlThread(false);
     const double runTime = secondsSince(loopStart);
     logLine(formatC("Renderer, Frame Rate: %6.2f", runTime > 0.0 ? double(frames) / runTime : 0.0));
     logLine(formatC("debug time11: %f", secondsSince(created_)));
@@ -785,6 +790,7 @@ void Renderer::render() {
     }
     if (settings_.reportLevel > 7) logLine("Renderer::render");
     if (scene == nullptr) return;
+    collectGlGarbage();
     std::vector<BasicObject*> inUse;
     scene->collectInUse(inUse);
     InUseMarks marks(std::move(inUse));
@@ -862,12 +868,14 @@ void Renderer::render() {
 
     glLoadMatrixf(view.data());
     scene->drawOpaque(frame);
+    GpuMesh::finishDrawing();
     // The transparent pass.
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glLoadMatrixf(view.data());
     if (!frame.stopEarly()) scene->drawTransparent(frame);
+    GpuMesh::finishDrawing();
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LEQUAL);
