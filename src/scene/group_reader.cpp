@@ -166,10 +166,12 @@ struct GroupNode::BodyReader {
         const bool vrml1 = readingState().isVrml1();
         if (Node* node = object->asNode()) {
             try {
-                node->cloneUnder(g);
+                // A DEF in front of the USE names the copy.
+                if (Node* copy = node->cloneUnder(g)) defRegistry().registerDef(copy);
             } catch (const ErrTreeManipulation& e) {
                 e.report();
             }
+            defRegistry().clearPendingName();
             return p;
         }
         if (vrml1 && vrml1UseHandler() && vrml1UseHandler()(g, *object)) return p;
@@ -186,7 +188,17 @@ struct GroupNode::BodyReader {
             return skipValue(after, end, h.skip);
         }
         std::size_t before = g.childCount();
-        const char* p = (*reader)(g, h.keyword, start, after);
+        const char* p = nullptr;
+        try {
+            p = (*reader)(g, h.keyword, start, after);
+        } catch (const ErrTreeManipulation& e) {
+            // A node the tree refused (too deep): reported once, its body passed over.
+            ReadingState& s = readingState();
+            if (!s.treeLevelReported) e.report();
+            s.treeLevelReported = true;
+            defRegistry().clearPendingName();
+            return skipValue(after, end, h.skip);
+        }
         if (defRegistry().hasPendingName()) {
             if (g.childCount() > before)
                 defRegistry().registerDef(g.child(before));
