@@ -33,17 +33,25 @@ void invalidateTransforms(Node& n) {
 long countNodes(const Node& n, long limit) {
     long count = 1;
     if (const GroupNode* g = const_cast<Node&>(n).asGroupNode())
-        for (std::size_t i = 0; i < g->childCount() && count <= limit; ++i) count += countNodes(*g->child(i), limit - count);
+        for (std::size_t i = 0; i < g->childCount() && count <= limit; ++i)
+            count += countNodes(*g->child(i), limit - count);
     return count;
 }
 
 void appendEscaped(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
         }
     }
 }
@@ -176,7 +184,8 @@ void GroupNode::updateBounds() {
                                  (k & 4) ? g->bounds_.max[2] : g->bounds_.min[2]};
             double q[3];
             tmath::apply3(m, p, q);
-            bounds_.extend(float(q[0] + r.translation()[0] + ctr[0] - lc[0]), float(q[1] + r.translation()[1] + ctr[1] - lc[1]),
+            bounds_.extend(float(q[0] + r.translation()[0] + ctr[0] - lc[0]),
+                           float(q[1] + r.translation()[1] + ctr[1] - lc[1]),
                            float(q[2] + r.translation()[2] + ctr[2] - lc[2]));
         }
     }

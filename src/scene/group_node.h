@@ -63,14 +63,13 @@ public:
     // The same for a node of a derived type: the checks run before the pointer is converted, so a
     // refused node stays with the caller.
     template <class T>
-        requires(std::is_base_of_v<Node, T> && !std::is_same_v<Node, T>)
-    Node* addChild(std::unique_ptr<T>&& c) {
+    requires(std::is_base_of_v<Node, T> && !std::is_same_v<Node, T>) Node* addChild(std::unique_ptr<T>&& c) {
         checkAttach(c.get());
         return addChild(std::unique_ptr<Node>(std::move(c)));
     }
     template <class T>
-        requires(std::is_base_of_v<Node, T> && !std::is_same_v<Node, T>)
-    Node* insertChild(std::unique_ptr<T>&& c, long index, bool notify) {
+    requires(std::is_base_of_v<Node, T> && !std::is_same_v<Node, T>) Node* insertChild(std::unique_ptr<T>&& c,
+                                                                                       long index, bool notify) {
         checkAttach(c.get());
         return insertChild(std::unique_ptr<Node>(std::move(c)), index, notify);
     }

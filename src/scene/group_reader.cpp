@@ -33,22 +33,40 @@ struct HookKeyword {
 
 // Keywords that the layers above read: shapes and geometry, the VRML 1 state, special nodes.
 const HookKeyword kHookKeywords[] = {
-    {kw::Shape, Skip::Body},         {kw::Sphere, Skip::Body},          {kw::ElevationGrid, Skip::Body},
-    {kw::Extrusion, Skip::Body},     {kw::Cylinder, Skip::Body},        {kw::Cube, Skip::Body},
-    {kw::Box, Skip::Body},           {kw::Cone, Skip::Body},            {kw::IndexedFaceSet, Skip::Body},
-    {kw::IndexedTriangleStripSet, Skip::Body}, {kw::IndexedLineSet, Skip::Body}, {kw::Coordinate3, Skip::Body},
-    {kw::Normal, Skip::Body},        {kw::vector, Skip::List},          {kw::normalIndex, Skip::List},
-    {kw::creaseAngle, Skip::Value},  {kw::Material, Skip::Body},        {kw::Texture2, Skip::Body},
-    {kw::TextureCoordinate2, Skip::Body}, {kw::Viewpoint, Skip::Body},  {kw::PerspectiveCamera, Skip::Body},
-    {kw::LOD, Skip::Body},           {kw::range, Skip::List},           {kw::DirectionalLight, Skip::Body},
-    {kw::Sound, Skip::Body},         {kw::NavigationInfo, Skip::Body},  {kw::Background, Skip::Body},
-    {kw::KvxChildren, Skip::Nothing}, {kw::KvxChEnd, Skip::Nothing},
+    {kw::Shape, Skip::Body},
+    {kw::Sphere, Skip::Body},
+    {kw::ElevationGrid, Skip::Body},
+    {kw::Extrusion, Skip::Body},
+    {kw::Cylinder, Skip::Body},
+    {kw::Cube, Skip::Body},
+    {kw::Box, Skip::Body},
+    {kw::Cone, Skip::Body},
+    {kw::IndexedFaceSet, Skip::Body},
+    {kw::IndexedTriangleStripSet, Skip::Body},
+    {kw::IndexedLineSet, Skip::Body},
+    {kw::Coordinate3, Skip::Body},
+    {kw::Normal, Skip::Body},
+    {kw::vector, Skip::List},
+    {kw::normalIndex, Skip::List},
+    {kw::creaseAngle, Skip::Value},
+    {kw::Material, Skip::Body},
+    {kw::Texture2, Skip::Body},
+    {kw::TextureCoordinate2, Skip::Body},
+    {kw::Viewpoint, Skip::Body},
+    {kw::PerspectiveCamera, Skip::Body},
+    {kw::LOD, Skip::Body},
+    {kw::range, Skip::List},
+    {kw::DirectionalLight, Skip::Body},
+    {kw::Sound, Skip::Body},
+    {kw::NavigationInfo, Skip::Body},
+    {kw::Background, Skip::Body},
+    {kw::KvxChildren, Skip::Nothing},
+    {kw::KvxChEnd, Skip::Nothing},
 };
 
 // VRML nodes the program does not use: passed over with their fields.
-const Keyword kIgnoredNodes[] = {kw::FontStyle, kw::MovieTexture, kw::AudioClip, kw::PointLight,
-                                 kw::SpotLight, kw::Fog,          kw::PointSet,  kw::PixelTexture,
-                                 kw::ImageTexture};
+const Keyword kIgnoredNodes[] = {kw::FontStyle, kw::MovieTexture, kw::AudioClip,    kw::PointLight,  kw::SpotLight,
+                                 kw::Fog,       kw::PointSet,     kw::PixelTexture, kw::ImageTexture};
 
 const HookKeyword* hookKeyword(Keyword k) {
     for (const HookKeyword& h : kHookKeywords)
@@ -99,7 +117,8 @@ const char* skipValue(const char* p, const char* end, Skip kind) {
     const char* q = p;
     while (q != end && *q && isSpace(*q)) ++q;
     switch (kind) {
-        case Skip::Body: return skipBlock(p, end);
+        case Skip::Body:
+            return skipBlock(p, end);
         case Skip::List:
             if (q != end && *q == '[') return skipBlock(p, end);
             [[fallthrough]];
@@ -108,7 +127,8 @@ const char* skipValue(const char* p, const char* end, Skip kind) {
             readWord(q, end, after);
             return after;
         }
-        case Skip::Nothing: break;
+        case Skip::Nothing:
+            break;
     }
     return p;
 }
@@ -326,15 +346,24 @@ struct GroupNode::BodyReader {
     }
 
     static bool bindingOf(Keyword k, Binding& b) {
-        if (k == kw::DEFAULT) b = Binding::Default;
-        else if (k == kw::OVERALL) b = Binding::Overall;
-        else if (k == kw::PER_VERTEX) b = Binding::PerVertex;
-        else if (k == kw::PER_VERTEX_INDEXED) b = Binding::PerVertexIndexed;
-        else if (k == kw::PER_FACE) b = Binding::PerFace;
-        else if (k == kw::PER_FACE_INDEXED) b = Binding::PerFaceIndexed;
-        else if (k == kw::PER_PART) b = Binding::PerPart;
-        else if (k == kw::PER_PART_INDEXED) b = Binding::PerPartIndexed;
-        else return false;
+        if (k == kw::DEFAULT)
+            b = Binding::Default;
+        else if (k == kw::OVERALL)
+            b = Binding::Overall;
+        else if (k == kw::PER_VERTEX)
+            b = Binding::PerVertex;
+        else if (k == kw::PER_VERTEX_INDEXED)
+            b = Binding::PerVertexIndexed;
+        else if (k == kw::PER_FACE)
+            b = Binding::PerFace;
+        else if (k == kw::PER_FACE_INDEXED)
+            b = Binding::PerFaceIndexed;
+        else if (k == kw::PER_PART)
+            b = Binding::PerPart;
+        else if (k == kw::PER_PART_INDEXED)
+            b = Binding::PerPartIndexed;
+        else
+            return false;
         return true;
     }
 

@@ -42,14 +42,15 @@ std::string baseNameOf(const std::string& path) {
 
 // The whole file, or false (reported) when it is missing, no regular file, or too large.
 bool readInlineFile(const std::string& path, const std::string& shown, std::string& text) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         sceneReport("Could not find file: " + shown, 1, true);
         return false;
     }
     const long limit = sceneSettings().maxInlineFileBytes;
     if (!S_ISREG(st.st_mode) || st.st_size > limit) {
-        sceneReport(formatC("Ignoring Inline %s, it is no regular file of at most %ld bytes", shown.c_str(), limit), 2, true);
+        sceneReport(formatC("Ignoring Inline %s, it is no regular file of at most %ld bytes", shown.c_str(), limit), 2,
+                    true);
         return false;
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -118,9 +119,10 @@ GroupNode* loadInline(std::string_view fileName, GroupNode& parent) {
     ReadingState& state = readingState();
     const long maxLevel = sceneSettings().maxTreeLevel;
     if (parent.level() + 1 >= maxLevel) {
-        sceneReport(formatC("Ignoring Inline %s, maximum tree level(%ld) exceed, probably due to recursive Inline calls.",
-                            shown.c_str(), maxLevel),
-                    2, true);
+        sceneReport(
+            formatC("Ignoring Inline %s, maximum tree level(%ld) exceed, probably due to recursive Inline calls.",
+                    shown.c_str(), maxLevel),
+            2, true);
         return nullptr;
     }
     std::string path = withSlashes(fileName);
@@ -133,8 +135,9 @@ GroupNode* loadInline(std::string_view fileName, GroupNode& parent) {
     std::string key = std::filesystem::weakly_canonical(path, ec).string();
     if (ec) key = path;
     if (std::find(state.inlineStack.begin(), state.inlineStack.end(), key) != state.inlineStack.end()) {
-        sceneReport(formatC("Ignoring Inline %s, the file is already being read (recursive Inline calls).", shown.c_str()), 2,
-                    true);
+        sceneReport(
+            formatC("Ignoring Inline %s, the file is already being read (recursive Inline calls).", shown.c_str()), 2,
+            true);
         return nullptr;
     }
     std::string text;

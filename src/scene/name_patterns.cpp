@@ -6,10 +6,14 @@ namespace kinemo {
 
 bool matchesName(std::string_view name, std::string_view pattern, GroupNode::StringMatchType type) {
     switch (type) {
-        case GroupNode::Exact: return name == pattern;
-        case GroupNode::Prefix: return name.starts_with(pattern);
-        case GroupNode::Suffix: return name.ends_with(pattern);
-        case GroupNode::Contains: return name.find(pattern) != std::string_view::npos;
+        case GroupNode::Exact:
+            return name == pattern;
+        case GroupNode::Prefix:
+            return name.starts_with(pattern);
+        case GroupNode::Suffix:
+            return name.ends_with(pattern);
+        case GroupNode::Contains:
+            return name.find(pattern) != std::string_view::npos;
     }
     return false;
 }

@@ -130,7 +130,9 @@ std::unique_ptr<Node> Node::detachFromParent() {
     return parent_->removeChild(this);
 }
 
-void Node::writeXmlFragment(std::string& out) const { out += "        <warning>Node Export Not Implemented</warning>\n"; }
+void Node::writeXmlFragment(std::string& out) const {
+    out += "        <warning>Node Export Not Implemented</warning>\n";
+}
 
 void Node::setWorkpart(bool flag, bool recursive) {
     workpart_ = flag;

@@ -16,7 +16,8 @@ class Node;
 // Reads the node whose keyword (a keyword constant) ended at after; start is where the keyword
 // began. Returns the position after what it read. A reader that creates an object for a pending
 // DEF name registers it (defRegistry().registerDef).
-using NodeReader = std::function<const char*(GroupNode& group, const char* keyword, const char* start, const char* after)>;
+using NodeReader =
+    std::function<const char*(GroupNode& group, const char* keyword, const char* start, const char* after)>;
 // Offered every keyword before the group's own table; returns nullptr when it did not take it.
 using FieldReader = NodeReader;
 // Maps the points and normals of a shape by an affine map (the negative-scale fix-up).

@@ -6,9 +6,12 @@ namespace kinemo {
 
 const char* sourceTypeName(SourceType type) {
     switch (type) {
-        case SourceType::Vrml2: return "Vrml 2";
-        case SourceType::Vrml1: return "Vrml 1";
-        case SourceType::Unknown: break;
+        case SourceType::Vrml2:
+            return "Vrml 2";
+        case SourceType::Vrml1:
+            return "Vrml 1";
+        case SourceType::Unknown:
+            break;
     }
     return "Unknown source";
 }

@@ -17,16 +17,16 @@ struct ReadingState {
     float fileVersion = -1.0f;  // -1 until a product header line was read
     SourceType source = SourceType::Unknown;
     CadSource cadSource = CadSource::None;
-    bool ownFormat = false;     // reading a "#KINEMML" document, binary or late-loaded content
+    bool ownFormat = false;  // reading a "#KINEMML" document, binary or late-loaded content
     bool writingBinary = false;
-    int readDepth = 0;          // Inline files are read inside a read
+    int readDepth = 0;  // Inline files are read inside a read
     long emptyFaces = 0;
     long recoverableSyntaxErrors = 0;
     bool importScaling = false;  // on exactly when importScaleFactor is not 1 and no header switched it off
     double importScaleFactor = 1.0;
-    std::string documentDirectory;        // where relative Inline names are looked up, with a trailing "/"
+    std::string documentDirectory;         // where relative Inline names are looked up, with a trailing "/"
     std::vector<std::string> inlineStack;  // the files being read, outermost first
-    long clonedNodes = 0;       // nodes created by USE during this read
+    long clonedNodes = 0;                  // nodes created by USE during this read
     bool cloneLimitReported = false;
     bool treeLevelReported = false;  // a group past MaxTreeLevel was reported in this read
     // The text being read, when a reader knows it: nested readers take its end instead of measuring.

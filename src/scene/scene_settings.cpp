@@ -17,7 +17,8 @@ SceneSettings& sceneSettings() {
         s.importScaleFactor = getDefinitionFloat("ImportScaleFactor", 1.0f);
         for (int i = 1; i <= 22; ++i) {
             const char* fallback = i == 21 ? "noname*" : i == 22 ? "noName*" : "";
-            s.eliminatableNodeNames[std::size_t(i - 1)] = getDefinitionString(formatC("ElliminatableNodeName%d", i), fallback);
+            s.eliminatableNodeNames[std::size_t(i - 1)] =
+                getDefinitionString(formatC("ElliminatableNodeName%d", i), fallback);
         }
         return s;
     }();

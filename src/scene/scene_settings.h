@@ -7,13 +7,13 @@
 namespace kinemo {
 
 struct SceneSettings {
-    long maxTreeLevel = 50;                    // "MaxTreeLevel"
-    long groupNodeStatisticLevel = 2;          // "GroupNodeStatisticLevel"
-    long groupNodeReportLevel = 0;             // "GroupNodeReportLevel"
-    long transformReportLevel = 0;             // "TransformNodeReportLevel"
-    bool changeWorkpartColor = false;          // "ChangeWorkpartColor"
-    bool useLateLoadingForBuilder = false;     // "UseLateWebshapeLoadingForBuilder"
-    double importScaleFactor = 1.0;            // "ImportScaleFactor"
+    long maxTreeLevel = 50;                 // "MaxTreeLevel"
+    long groupNodeStatisticLevel = 2;       // "GroupNodeStatisticLevel"
+    long groupNodeReportLevel = 0;          // "GroupNodeReportLevel"
+    long transformReportLevel = 0;          // "TransformNodeReportLevel"
+    bool changeWorkpartColor = false;       // "ChangeWorkpartColor"
+    bool useLateLoadingForBuilder = false;  // "UseLateWebshapeLoadingForBuilder"
+    double importScaleFactor = 1.0;         // "ImportScaleFactor"
     // "ElliminatableNodeName1" to "ElliminatableNodeName22".
     std::array<std::string, 22> eliminatableNodeNames;
     // Guards against hostile files, not in the settings files.

@@ -8,6 +8,10 @@ struct ShapeSettings {
     Binding normalBinding = Binding::Default;
     Binding currentBinding = Binding::Default;
     float creaseAngle = 0.5f;
+    // The face set hints; a shape copies them with the binding and the crease angle.
+    bool solid = true;
+    bool ccw = true;
+    bool colorPerVertex = false;
 };
 
 }  // namespace kinemo

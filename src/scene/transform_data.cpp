@@ -52,7 +52,8 @@ void TransformData::invalidateBelow() {
 }
 
 void TransformData::setRotation(float x, float y, float z, float angle) {
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(angle)) x = 0, y = 0, z = 1, angle = 0;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(angle))
+        x = 0, y = 0, z = 1, angle = 0;
     rotation_[0] = x, rotation_[1] = y, rotation_[2] = z, rotation_[3] = angle;
     changed();
 }
@@ -73,7 +74,8 @@ void TransformData::setScale(float x, float y, float z) {
 }
 
 void TransformData::setScaleOrientation(float x, float y, float z, float angle) {
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(angle)) x = 0, y = 0, z = 1, angle = 0;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(angle))
+        x = 0, y = 0, z = 1, angle = 0;
     scaleOrientation_[0] = x, scaleOrientation_[1] = y, scaleOrientation_[2] = z, scaleOrientation_[3] = angle;
     changed();
 }
@@ -111,7 +113,8 @@ void TransformData::updateLocalToGlobalMatrix() {
     if ((validity_ & LocalToGlobalValid) == LocalToGlobalValid) return;
     TransformData* p = parentRecord();
     if (!p) {
-        if (sceneSettings().transformReportLevel > 4) sceneLog("parent == NULL in TransformData::updateLocalToGlobalMatrix\n");
+        if (sceneSettings().transformReportLevel > 4)
+            sceneLog("parent == NULL in TransformData::updateLocalToGlobalMatrix\n");
         makeTop();
         return;
     }
@@ -128,7 +131,8 @@ void TransformData::updateLocalToGlobalMatrix() {
             globalScale_ = std::fabs(scale_[0]) * p->globalScale_;
             globalUniform_ = p->globalUniform_;
         } else {
-            globalScale_ = (std::fabs(scale_[0]) + std::fabs(scale_[1]) + std::fabs(scale_[2])) * p->globalScale_ * 0.33333334f;
+            globalScale_ =
+                (std::fabs(scale_[0]) + std::fabs(scale_[1]) + std::fabs(scale_[2])) * p->globalScale_ * 0.33333334f;
             globalUniform_ = false;
         }
     }
@@ -152,7 +156,8 @@ void TransformData::updateGlobalToLocalMatrix() {
     if (validity_ & GlobalToLocalValid) return;
     TransformData* p = parentRecord();
     if (!p) {
-        if (sceneSettings().transformReportLevel > 4) sceneLog("parent == NULL in TransformData::updateGlobalToLocalMatrix\n");
+        if (sceneSettings().transformReportLevel > 4)
+            sceneLog("parent == NULL in TransformData::updateGlobalToLocalMatrix\n");
         makeTop();
         return;
     }
@@ -241,7 +246,8 @@ void TransformData::deltaToLocal(const double in[3], double out[3]) const {
             out[i] = v[i] / scale_[i];
         }
     }
-    if (ignored) sceneReport("Inverted scale factor of value below smallest allowed boundary has been ignored", 1, true);
+    if (ignored)
+        sceneReport("Inverted scale factor of value below smallest allowed boundary has been ignored", 1, true);
 }
 
 }  // namespace kinemo

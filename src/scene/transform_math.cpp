@@ -87,8 +87,8 @@ Affine compose(const Affine& a, const Affine& b) {
     Affine r;
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j)
-            r.linear[i * 3 + j] =
-                a.linear[i * 3] * b.linear[j] + a.linear[i * 3 + 1] * b.linear[3 + j] + a.linear[i * 3 + 2] * b.linear[6 + j];
+            r.linear[i * 3 + j] = a.linear[i * 3] * b.linear[j] + a.linear[i * 3 + 1] * b.linear[3 + j] +
+                                  a.linear[i * 3 + 2] * b.linear[6 + j];
         r.offset[i] = a.linear[i * 3] * b.offset[0] + a.linear[i * 3 + 1] * b.offset[1] +
                       a.linear[i * 3 + 2] * b.offset[2] + a.offset[i];
     }
@@ -100,15 +100,9 @@ bool invert(const Affine& a, Affine& out) {
     double c0 = m[4] * m[8] - m[5] * m[7], c1 = m[5] * m[6] - m[3] * m[8], c2 = m[3] * m[7] - m[4] * m[6];
     double det = m[0] * c0 + m[1] * c1 + m[2] * c2;
     if (!std::isfinite(det) || std::fabs(det) < 1e-300) return false;
-    double inv[9] = {c0,
-                     m[2] * m[7] - m[1] * m[8],
-                     m[1] * m[5] - m[2] * m[4],
-                     c1,
-                     m[0] * m[8] - m[2] * m[6],
-                     m[2] * m[3] - m[0] * m[5],
-                     c2,
-                     m[1] * m[6] - m[0] * m[7],
-                     m[0] * m[4] - m[1] * m[3]};
+    double inv[9] = {c0, m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
+                     c1, m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5],
+                     c2, m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
     for (double& v : inv) v /= det;
     for (int k = 0; k < 9; ++k) out.linear[k] = inv[k];
     for (int i = 0; i < 3; ++i)

@@ -175,7 +175,8 @@ const char* readOneFieldNode(const char* text, const char* end, Keyword field, c
 }  // namespace
 
 const char* readVrml1Translation(TransformNode& node, const char* text, const char* end) {
-    return readOneFieldNode(text, end, kw::translation, "Unexpected keyword in TransformNode.readVrml1TranslationFromString %s\n",
+    return readOneFieldNode(text, end, kw::translation,
+                            "Unexpected keyword in TransformNode.readVrml1TranslationFromString %s\n",
                             [&](const char* p) {
                                 float t[3] = {0, 0, 0};
                                 int found;
@@ -187,8 +188,8 @@ const char* readVrml1Translation(TransformNode& node, const char* text, const ch
 }
 
 const char* readVrml1Rotation(TransformNode& node, const char* text, const char* end) {
-    return readOneFieldNode(text, end, kw::rotation, "Unexpected keyword in TransformNode.readVrml1RotationFromString %s\n",
-                            [&](const char* p) {
+    return readOneFieldNode(text, end, kw::rotation,
+                            "Unexpected keyword in TransformNode.readVrml1RotationFromString %s\n", [&](const char* p) {
                                 float r[4] = {0, 0, 1, 0};
                                 int found;
                                 p = readFixedFloats(p, end, r, 4, found);
@@ -198,8 +199,8 @@ const char* readVrml1Rotation(TransformNode& node, const char* text, const char*
 }
 
 const char* readVrml1Scaling(TransformNode& node, const char* text, const char* end) {
-    return readOneFieldNode(text, end, kw::scaleFactor, "Unexpected keyword in TransformNode.readVrml1ScalingFromString %s\n",
-                            [&](const char* p) {
+    return readOneFieldNode(text, end, kw::scaleFactor,
+                            "Unexpected keyword in TransformNode.readVrml1ScalingFromString %s\n", [&](const char* p) {
                                 float s[3] = {1, 1, 1};
                                 int found;
                                 p = readFixedFloats(p, end, s, 3, found);
@@ -222,7 +223,8 @@ void applyMatrix(TransformNode& node, const float m[16]) {
         for (int i = 0; i < 3; ++i) cols[j][i] = l[i * 3 + j];
         s[j] = std::sqrt(cols[j][0] * cols[j][0] + cols[j][1] * cols[j][1] + cols[j][2] * cols[j][2]);
     }
-    double det = l[0] * (l[4] * l[8] - l[5] * l[7]) - l[1] * (l[3] * l[8] - l[5] * l[6]) + l[2] * (l[3] * l[7] - l[4] * l[6]);
+    double det =
+        l[0] * (l[4] * l[8] - l[5] * l[7]) - l[1] * (l[3] * l[8] - l[5] * l[6]) + l[2] * (l[3] * l[7] - l[4] * l[6]);
     if (det < 0) {
         s[0] = -s[0];
         for (double& v : cols[0]) v = -v;
@@ -307,14 +309,16 @@ struct ShapeMap {
 
 // Collects for every shape below g the map that moves the mirror into it; false when a frame on
 // the way cannot be inverted.
-bool collectShapeMaps(GroupNode& g, const tmath::Affine& toTop, const tmath::Affine& mirror, std::vector<ShapeMap>& out) {
+bool collectShapeMaps(GroupNode& g, const tmath::Affine& toTop, const tmath::Affine& mirror,
+                      std::vector<ShapeMap>& out) {
     tmath::Affine inverse;
     if (!tmath::invert(toTop, inverse)) return false;
     const tmath::Affine map = tmath::compose(inverse, tmath::compose(mirror, toTop));
     for (std::size_t i = 0; i < g.childCount(); ++i) {
         Node* c = g.child(i);
         if (GroupNode* sub = c->asGroupNode()) {
-            if (!collectShapeMaps(*sub, tmath::compose(toTop, localAffine(sub->initialTransform)), mirror, out)) return false;
+            if (!collectShapeMaps(*sub, tmath::compose(toTop, localAffine(sub->initialTransform)), mirror, out))
+                return false;
         } else if (c->asShapeNode()) {
             out.push_back(ShapeMap{c, map});
         }

@@ -143,7 +143,8 @@ TEST(GroupNodeEdits, MovingKeepsLevelsOfTheWholeSubtree) {
 }
 
 TEST(GroupNodeEdits, TheErrorMessagesAreTheProgramsTexts) {
-    EXPECT_STREQ(ErrTreeManipulation(ErrTreeManipulation::Cyclic).what(), "Rejected attempt to generate cyclic tree structure");
+    EXPECT_STREQ(ErrTreeManipulation(ErrTreeManipulation::Cyclic).what(),
+                 "Rejected attempt to generate cyclic tree structure");
     EXPECT_STREQ(ErrTreeManipulation(ErrTreeManipulation::MultipleParents).what(),
                  "Rejected attempt to attach node to multiple parents");
     EXPECT_STREQ(ErrTreeManipulation(ErrTreeManipulation::MissingParent).what(),

@@ -3,8 +3,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 

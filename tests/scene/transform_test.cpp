@@ -1,11 +1,10 @@
-#include "scene/transform_node.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "scene/group_node.h"
 #include "scene/testing/tree_builder.h"
+#include "scene/transform_node.h"
 
 namespace kinemo {
 namespace {
@@ -60,8 +59,9 @@ struct M4 {
 struct Fields {
     double t[3] = {0, 0, 0}, r[4] = {0, 0, 1, 0}, c[3] = {0, 0, 0}, s[3] = {1, 1, 1};
     M4 matrix() const {
-        return M4::translation(t[0], t[1], t[2]) * M4::translation(c[0], c[1], c[2]) * M4::rotation(r[0], r[1], r[2], r[3]) *
-               M4::scaling(s[0], s[1], s[2]) * M4::translation(-c[0], -c[1], -c[2]);
+        return M4::translation(t[0], t[1], t[2]) * M4::translation(c[0], c[1], c[2]) *
+               M4::rotation(r[0], r[1], r[2], r[3]) * M4::scaling(s[0], s[1], s[2]) *
+               M4::translation(-c[0], -c[1], -c[2]);
     }
 };
 
