@@ -154,6 +154,9 @@ bool Renderer::isRenderThread() const {
 }
 
 void Renderer::setScene(SceneDrawer* scene) {
+    // Never swap the scene under a frame: the old one may be deleted right after.
+    std::optional<RendererPause> pause;
+    if (!isRenderThread()) pause.emplace(*this);
     std::lock_guard<std::mutex> lock(mutex_);
     scene_ = scene;
     redrawRequested_ = true;

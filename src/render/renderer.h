@@ -75,7 +75,7 @@ public:
     bool hasFailed() const;
 
     // The scene to draw (not owned; may be null). The thread waits for one before it creates
-    // its context.
+    // its context. Pauses the renderer for the swap, so the previous scene may be deleted after.
     void setScene(SceneDrawer* scene);
     SceneDrawer* scene() const;
     void requestRedraw();

@@ -100,6 +100,29 @@ TEST_F(RendererThread, StartPauseNeverReturnsWhileAFrameIsDrawn) {
     asker.join();
 }
 
+TEST_F(RendererThread, SwappingTheSceneNeverHappensUnderAFrame) {
+    scene.drawMilliseconds = 20;
+    test::TestScene other;
+    other.drawMilliseconds = 20;
+    std::atomic<bool> keepDrawing{true};
+    std::thread asker([&] {
+        while (keepDrawing.load()) {
+            renderer->requestRedraw();
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    for (int i = 0; i < 6; ++i) {
+        test::TestScene& from = i % 2 == 0 ? scene : other;
+        renderer->setScene(i % 2 == 0 ? &other : &scene);
+        EXPECT_FALSE(from.inFrame.load()) << "round " << i;
+        std::this_thread::sleep_for(30ms);
+    }
+    keepDrawing.store(false);
+    asker.join();
+    renderer->setScene(&scene);
+    EXPECT_GT(other.framesDrawn.load(), 0);
+}
+
 TEST_F(RendererThread, OnlyTheCallerThatStartedAPauseEndsIt) {
     const std::uint64_t first = renderer->startPause();
     ASSERT_NE(first, 0u);
