@@ -16,8 +16,6 @@ namespace kinemo {
 
 namespace {
 
-std::atomic<int> gMatrixReportLevel{0};
-
 std::string boundsText(const char* name, std::int32_t r, std::int32_t c, std::int32_t rows, std::int32_t columns) {
     return formatC("%s.w index (%d,%d) out of bounds (%d,%d)", name, r, c, rows, columns);
 }
@@ -30,7 +28,7 @@ void appendCompact(std::string& out, float value, int precision) {
         return;
     }
     double v = value;
-    if (std::fabs(v) < 2147483648.0) {
+    if (v >= -2147483648.0 && v < 2147483648.0) {
         double whole = std::trunc(v);
         if (std::fabs(v - whole) < 2e-6 * std::fabs(v)) {
             appendInt(out, static_cast<long long>(whole));
@@ -56,7 +54,8 @@ void resizeStorage(std::unique_ptr<T[]>& data, std::int32_t& capacity, std::int3
         if (old > keep) old = keep;
     }
     auto count = static_cast<std::int32_t>(e);
-    if (count > old) std::memset(static_cast<void*>(data.get() + old), 0, sizeof(T) * static_cast<std::size_t>(count - old));
+    if (count > old)
+        std::memset(static_cast<void*>(data.get() + old), 0, sizeof(T) * static_cast<std::size_t>(count - old));
     elementCount = count;
 }
 
@@ -181,13 +180,13 @@ bool MatrixF::invert(MatrixF& source) {
         return false;
     };
     if (source.rows_ != source.columns_)
-        return fail(formatC("Error, MatrixF::Cannot invert matrix with dimension (%d, %d)", source.rows_,
-                            source.columns_));
+        return fail(
+            formatC("Error, MatrixF::Cannot invert matrix with dimension (%d, %d)", source.rows_, source.columns_));
     if (rows_ != columns_)
         return fail(formatC("Error, MatrixF::Cannot invert matrix with result dimension (%d, %d)", rows_, columns_));
     if (source.rows_ >= 100)
-        return fail(formatC("Error, MatrixF::Cannot invert matrix with dimension (%d, %d)", source.rows_,
-                            source.columns_));
+        return fail(
+            formatC("Error, MatrixF::Cannot invert matrix with dimension (%d, %d)", source.rows_, source.columns_));
     if (rows_ != source.rows_)
         return fail(formatC("Error, MatrixF::Cannot invert matrix for matrix with different result dimension (%d, %d)",
                             rows_, columns_));
@@ -197,7 +196,8 @@ bool MatrixF::invert(MatrixF& source) {
     }
     const std::int32_t n = source.rows_;
     for (std::int32_t i = 0; i < source.elementCount_; ++i)
-        if (!std::isfinite(source.data_[i])) return fail("Error, MatrixF::Cannot invert matrix with non-finite elements");
+        if (!std::isfinite(source.data_[i]))
+            return fail("Error, MatrixF::Cannot invert matrix with non-finite elements");
 
     // Crout's decomposition with implicit partial pivoting, worked in double and stored back as
     // the source's factors.
@@ -310,7 +310,8 @@ const char* MatrixF::readFromString(const char* text, const char* end, std::int3
     if (columns <= 0) return result;
     std::int32_t n = values.count();
     std::int32_t remainder = n % columns;
-    int level = reportLevel();
+    ReportLevel& level = reportLevel();
+    level.readOnce();
     if (remainder != 0) {
         // The text as far as its first token, like the rest of the log lines show it.
         const char* q = text;
@@ -318,9 +319,9 @@ const char* MatrixF::readFromString(const char* text, const char* end, std::int3
         if (q < end && *q == '[') ++q;
         while (q < end && q - text < 160 && list_scan::classOf(*q) == list_scan::Other) ++q;
         logLine(formatC("Matrix Parsing Error (%d,%d in %.*s", n, remainder, static_cast<int>(q - text), text));
-        if (level > 1)
+        if (level.reaches(2))
             for (std::int32_t i = 0; i < n && i < 20; ++i) logLine(formatC("token %d,%f", i, values[i]));
-    } else if (level > 9) {
+    } else if (level.reaches(10)) {
         logLine(formatC("MatrixF.readVectorBlock %d", n));
     }
     std::int32_t rows = n / columns;
@@ -478,8 +479,10 @@ const char* MatrixF::readBinary(const char* data, const char* end, std::int32_t 
     return in.position();
 }
 
-int MatrixF::reportLevel() { return gMatrixReportLevel.load(std::memory_order_relaxed); }
-void MatrixF::setReportLevel(int level) { gMatrixReportLevel.store(level, std::memory_order_relaxed); }
+ReportLevel& MatrixF::reportLevel() {
+    static ReportLevel level{"MatrixFReportLevel", 0};
+    return level;
+}
 
 // ---- MatrixL
 

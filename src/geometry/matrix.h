@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/basic_object.h"
+#include "core/report_level.h"
 #include "geometry/vector.h"
 
 namespace kinemo {
@@ -103,9 +104,8 @@ public:
     static const char* readBinary(const char* data, const char* end, std::int32_t expectedColumns,
                                   std::unique_ptr<MatrixF>& dest);
 
-    // Diagnostic detail of the block readers (see the report levels of the settings).
-    static int reportLevel();
-    static void setReportLevel(int level);
+    // Diagnostic detail of the block readers: "MatrixFReportLevel" (default 0), read at the first read.
+    static ReportLevel& reportLevel();
 
 private:
     std::int32_t rows_ = 0;
@@ -126,9 +126,7 @@ public:
     std::int32_t* data() { return data_.get(); }
     const std::int32_t* data() const { return data_.get(); }
     std::int32_t& at(std::int32_t r, std::int32_t c) { return data_[static_cast<std::int64_t>(r) * columns_ + c]; }
-    std::int32_t at(std::int32_t r, std::int32_t c) const {
-        return data_[static_cast<std::int64_t>(r) * columns_ + c];
-    }
+    std::int32_t at(std::int32_t r, std::int32_t c) const { return data_[static_cast<std::int64_t>(r) * columns_ + c]; }
     // Checked access; throws ContainerBoundsError with "MatrixL.w index (r,c) out of bounds (rows,columns)".
     std::int32_t& w(std::int32_t r, std::int32_t c);
     std::int32_t w(std::int32_t r, std::int32_t c) const;

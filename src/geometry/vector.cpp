@@ -35,7 +35,7 @@ const char* scanList(VectorOf<T>& vec, const char* text, const char* end, std::i
     failed = false;
     const char* p = text;
     while (p < end && p - text < 100 && (classOf(*p) & Blank)) ++p;
-    if (p >= end || (classOf(*p) & Blank)) return text;
+    if (p >= end || p - text >= 100) return text;
     std::int32_t limit = -1;
     if (*p == '[') {
         ++p;
@@ -47,7 +47,7 @@ const char* scanList(VectorOf<T>& vec, const char* text, const char* end, std::i
     vec.clear();
     std::int32_t tokens = 0;
     for (;;) {
-        while (p < end && classOf(*p) == Separator) ++p;
+        while (p < end && (classOf(*p) & Separator)) ++p;
         if (p >= end) break;
         if (classOf(*p) == Terminator) return p;
         T value;
@@ -55,7 +55,7 @@ const char* scanList(VectorOf<T>& vec, const char* text, const char* end, std::i
         vec.push(value);
         ++tokens;
         if (tokens == limit) {
-            if (p < end && classOf(*p) == Separator) return p + 1;
+            if (p < end && (classOf(*p) & Separator)) return p + 1;
             return p;
         }
     }
@@ -146,7 +146,8 @@ void VectorL::copyRange(const VectorL& source, std::int32_t first, std::int32_t 
     if (need > INT32_MAX) return;
     // Growing may move the storage; when source is this vector the range is copied from the new block.
     if (count_ < need) resize(static_cast<std::int32_t>(need));
-    std::memmove(storage_.get() + at, source.storage_.get() + first, sizeof(std::int32_t) * static_cast<std::size_t>(n));
+    std::memmove(storage_.get() + at, source.storage_.get() + first,
+                 sizeof(std::int32_t) * static_cast<std::size_t>(n));
 }
 
 int VectorL::compare(const VectorL* a, const VectorL* b) {
@@ -164,9 +165,7 @@ namespace {
 inline bool isIndexSeparator(char c) {
     return c == ' ' || c == ',' || c == '(' || c == ')' || c == '\n' || c == '\r' || c == '\t' || c == '\0';
 }
-inline bool isIndexTokenChar(char c) {
-    return !isIndexSeparator(c) && c != ']' && c != '[' && c != '{' && c != '}';
-}
+inline bool isIndexTokenChar(char c) { return !isIndexSeparator(c) && c != ']' && c != '[' && c != '{' && c != '}'; }
 }  // namespace
 
 const char* VectorL::readFromString(const char* text, const char* end, std::unique_ptr<VectorL>& dest) {

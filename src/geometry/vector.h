@@ -61,8 +61,8 @@ protected:
 template <class T>
 class VectorOf : public VectorBasics {
 public:
-    VectorOf() = default;
-    VectorOf(const VectorOf& other) : VectorBasics(other) {
+    explicit VectorOf(const char* className) : className_(className) {}
+    VectorOf(const VectorOf& other) : VectorBasics(other), className_(other.className_) {
         count_ = 0;
         capacity_ = 0;
         assignFrom(other);
@@ -96,7 +96,8 @@ public:
 
     // Appends x; a full vector first doubles its capacity.
     void push(T x) {
-        if (count_ >= capacity_) reallocate(capacity_ > 0 ? (capacity_ > INT32_MAX / 2 ? INT32_MAX : capacity_ * 2) : 1);
+        if (count_ >= capacity_)
+            reallocate(capacity_ > 0 ? (capacity_ > INT32_MAX / 2 ? INT32_MAX : capacity_ * 2) : 1);
         storage_[count_++] = x;
     }
 
@@ -138,7 +139,7 @@ public:
     }
 
 protected:
-    virtual const char* className() const = 0;
+    const char* className() const { return className_; }
 
     void reallocate(std::int32_t n) {
         T* p = container_detail::allocate<T>(n, className());
@@ -157,17 +158,19 @@ protected:
         }
         count_ = 0;
         resize(other.count_);
-        if (other.count_ > 0) std::memcpy(static_cast<void*>(storage_.get()), other.storage_.get(), sizeof(T) * other.count_);
+        if (other.count_ > 0)
+            std::memcpy(static_cast<void*>(storage_.get()), other.storage_.get(), sizeof(T) * other.count_);
     }
 
     std::unique_ptr<T[]> storage_;
+    const char* className_;
 };
 
 // A growable list of floats: field values, colours, key times.
 class VectorF : public VectorOf<float> {
 public:
-    VectorF() = default;
-    explicit VectorF(std::int32_t n) { resize(n); }
+    VectorF() : VectorOf("VectorF") {}
+    explicit VectorF(std::int32_t n) : VectorOf("VectorF") { resize(n); }
 
     // Checked access; throws ContainerBoundsError with "VectorF.r index (i) out of bounds (count)".
     float& r(std::int32_t i);
@@ -193,9 +196,6 @@ public:
     // parentheses followed by a line break.
     void writeText(std::string& out, int precision, bool parenthesised) const;
     bool writeText(std::FILE* file, int precision, bool parenthesised) const;
-
-protected:
-    const char* className() const override { return "VectorF"; }
 };
 
 // A growable list of 32-bit integers: index lists end each face with -1.
@@ -203,8 +203,8 @@ class VectorL : public VectorOf<std::int32_t> {
 public:
     enum Kind : std::int32_t { KindNone = 0, KindCoordinateIndex = 1, KindNormalIndex = 2 };
 
-    VectorL() = default;
-    explicit VectorL(std::int32_t n) { resize(n); }
+    VectorL() : VectorOf("VectorL") {}
+    explicit VectorL(std::int32_t n) : VectorOf("VectorL") { resize(n); }
 
     std::int32_t kind() const { return kind_; }
     void setKind(std::int32_t kind) { kind_ = kind; }
@@ -246,9 +246,6 @@ public:
     // the unsupported compressed modes (each reported as an error).
     static const char* readBinary(const char* data, const char* end, std::unique_ptr<VectorL>& dest);
 
-protected:
-    const char* className() const override { return "VectorL"; }
-
 private:
     std::int32_t kind_ = KindNone;
 };
@@ -256,34 +253,26 @@ private:
 // Pointers to objects that the vector does not own; deleteAll deletes them explicitly.
 class VectorAny : public VectorOf<BasicObject*> {
 public:
+    VectorAny() : VectorOf("VectorAny") {}
     // Inserts before index; ignored unless 0 <= index <= count.
     void insertAt(BasicObject* element, std::int32_t index);
     // Removes the first slot holding element and returns its former index; an absent element logs
     // "VectorAny::removeElement Warning: cannot remove Element. <hex pointer>" and gives -1.
     std::int32_t removeElement(BasicObject* element);
-    BasicObject* getItem(std::int32_t index) const {
-        return index >= 0 && index < count_ ? storage_[index] : nullptr;
-    }
+    BasicObject* getItem(std::int32_t index) const { return index >= 0 && index < count_ ? storage_[index] : nullptr; }
     // Deletes every non-null element and empties the vector.
     void deleteAll();
     bool writeToFile(std::FILE* file) override;
-
-protected:
-    const char* className() const override { return "VectorAny"; }
 };
 
 // Borrowed NUL-terminated texts.
 class VectorString : public VectorOf<const char*> {
 public:
-    const char* getItem(std::int32_t index) const {
-        return index >= 0 && index < count_ ? storage_[index] : nullptr;
-    }
+    VectorString() : VectorOf("VectorString") {}
+    const char* getItem(std::int32_t index) const { return index >= 0 && index < count_ ? storage_[index] : nullptr; }
     // Index of the first element equal to text (exact, case-sensitive), or -1.
     std::int32_t indexOf(const char* text) const;
     bool writeToFile(std::FILE* file) override;
-
-protected:
-    const char* className() const override { return "VectorString"; }
 };
 
 // Untyped pointers that the vector does not own. Not part of the object tree.

@@ -1,0 +1,2 @@
+kinemo_add_bench(bench_containers ${CMAKE_CURRENT_SOURCE_DIR}/containers.cpp)
+target_link_libraries(bench_containers PRIVATE kinemo_containers)

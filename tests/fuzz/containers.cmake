@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_containers ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_containers.cpp kinemo_containers)
