@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "core/run_command.h"
+#include "render/latest_frame.h"
 #include "render/movie_command.h"
 #include "render/renderer.h"
 #include "test_scene.h"
@@ -258,6 +259,32 @@ TEST_F(OffscreenRender, HandsShownFramesTopRowFirst) {
     ASSERT_EQ(last.size(), 40u * 30u * 4u);
     EXPECT_EQ(last[(0 * 40 + 20) * 4 + 1], 255) << "the first row is the top";
     EXPECT_EQ(last[(29 * 40 + 20) * 4 + 1], 0);
+}
+
+TEST_F(OffscreenRender, TheViewTakesOnlyFramesNewerThanItsOwn) {
+    auto latest = std::make_shared<LatestFrame>();
+    std::atomic<int> notified{0};
+    latest->setNotifier([&notified] { notified.fetch_add(1); });
+    renderer = Renderer::create();
+    renderer->setViewSize(24, 16);
+    renderer->setFrameSink(frameSinkInto(latest));
+    renderer->setScene(&scene);
+    ASSERT_TRUE(renderer->start());
+    if (!renderer->waitUntilRunning(20s)) {
+        GTEST_SKIP() << "no OpenGL here";
+    }
+    ASSERT_TRUE(waitUntil([&] { return notified.load() >= 1; }));
+    Frame shown;
+    ASSERT_TRUE(latest->takeIfNewer(shown));
+    EXPECT_EQ(shown.width, 24);
+    EXPECT_EQ(shown.rgba.size(), 24u * 16u * 4u);
+    EXPECT_FALSE(latest->takeIfNewer(shown)) << "nothing new yet";
+    renderer->requestRedraw();
+    ASSERT_TRUE(waitUntil([&] { return notified.load() >= 2; }));
+    EXPECT_TRUE(latest->takeIfNewer(shown));
+    EXPECT_EQ(shown.number, 2u);
+    ASSERT_TRUE(renderer->stop());
+    latest->setNotifier(nullptr);
 }
 
 TEST_F(OffscreenRender, RefusedStereoSwitchesBothModesOff) {
