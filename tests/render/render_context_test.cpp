@@ -1,4 +1,5 @@
 // Off-screen renders through the renderer's thread, checked by pixels with a small tolerance.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -285,6 +286,48 @@ TEST_F(OffscreenRender, TheViewTakesOnlyFramesNewerThanItsOwn) {
     EXPECT_EQ(shown.number, 2u);
     ASSERT_TRUE(renderer->stop());
     latest->setNotifier(nullptr);
+}
+
+// A green square over the lower left corner of the frame, in window pixels.
+class CornerOverlay : public OverlayItem {
+public:
+    void drawOverlay(int width, int height) override {
+        glColor4f(0, 1, 0, 1);
+        glBegin(GL_QUADS);
+        glVertex2f(0, 0);
+        glVertex2f(10, 0);
+        glVertex2f(10, 10);
+        glVertex2f(0, 10);
+        glEnd();
+        drawn.fetch_add(1);
+    }
+    std::atomic<int> drawn{0};
+};
+
+TEST_F(OffscreenRender, DrawsQueuedOverlaysOverOneFrameOnly) {
+    CornerOverlay overlay;
+    renderer = Renderer::create();
+    renderer->setViewSize(40, 30);
+    collectFrames();
+    renderer->setScene(&scene);
+    ASSERT_TRUE(renderer->start());
+    if (!renderer->waitUntilRunning(20s)) {
+        GTEST_SKIP() << "no OpenGL here";
+    }
+    ASSERT_TRUE(waitUntil([&] { return renderer->framesShown() >= 1; }));
+    renderer->pushOverlay(&overlay);
+    renderer->requestRedraw();
+    ASSERT_TRUE(waitUntil([&] { return renderer->framesShown() >= 2; }));
+    renderer->requestRedraw();
+    ASSERT_TRUE(waitUntil([&] { return renderer->framesShown() >= 3; }));
+    ASSERT_TRUE(renderer->stop());
+    EXPECT_EQ(overlay.drawn.load(), 1);
+    std::lock_guard<std::mutex> lock(frameLog->mutex);
+    ASSERT_EQ(frameLog->frames.size(), 3u);
+    auto green = [](const std::vector<std::uint8_t>& f, int row, int col) { return f[(row * 40 + col) * 4 + 1]; };
+    EXPECT_EQ(green(frameLog->frames[1], 29 - 2, 2), 255) << "bottom left, the rows top first";
+    EXPECT_EQ(green(frameLog->frames[1], 29 - 15, 20), 0);
+    EXPECT_EQ(green(frameLog->frames[2], 29 - 2, 2), 0) << "forgotten after its frame";
 }
 
 TEST_F(OffscreenRender, RefusedStereoSwitchesBothModesOff) {
