@@ -49,6 +49,9 @@ struct Ray {
     Vec3 direction{};  // unit length
 };
 
+// Made with create() only: the render thread holds a reference while it runs, so an owner that
+// lets go after a stop that timed out never frees what the thread still uses. Call stop() before
+// letting go; a renderer that was never stopped keeps its thread (waiting) until the process ends.
 class Renderer : public BasicObject, public std::enable_shared_from_this<Renderer> {
 public:
     static std::shared_ptr<Renderer> create(RendererSettings settings = {});
