@@ -53,6 +53,15 @@ bool readInlineFile(const std::string& path, const std::string& shown, std::stri
                     true);
         return false;
     }
+    // Including one file many times is no recursion, but it can still exhaust the memory.
+    ReadingState& state = readingState();
+    if (state.inlineBytes + st.st_size > sceneSettings().maxInlineBytesPerRead) {
+        sceneReport(formatC("Ignoring Inline %s, the Inline files of this scene exceed %lld bytes", shown.c_str(),
+                            sceneSettings().maxInlineBytesPerRead),
+                    2, true);
+        return false;
+    }
+    state.inlineBytes += st.st_size;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!f) {
         sceneReport("Could not find file: " + shown, 1, true);
@@ -70,18 +79,12 @@ bool parseContent(GroupNode& group, const std::string& text) {
     if (const InlineContentReader& reader = inlineContentReader()) return reader(group, text);
     const char* pos = text.c_str();
     const char* end = pos + text.size();
-    ReadingState& s = readingState();
-    const char* savedBegin = s.textBegin;
-    const char* savedEnd = s.textEnd;
-    s.textBegin = pos;
-    s.textEnd = end;
+    TextRangeScope range(pos, end);
     while (pos && pos < end && *pos) {
         const char* next = group.readFromText(pos);
         if (!next || next <= pos) break;
         pos = next;
     }
-    s.textBegin = savedBegin;
-    s.textEnd = savedEnd;
     return true;
 }
 
@@ -183,13 +186,13 @@ void loadLateGroup(GroupNode& group) {
     ReadingState& s = readingState();
     const bool ownFormat = s.ownFormat;
     s.ownFormat = true;
-    const char* savedBegin = s.textBegin;
-    const char* savedEnd = s.textEnd;
-    s.textBegin = text.c_str();
-    s.textEnd = text.c_str() + text.size();
-    group.readFromText(text.c_str());
-    s.textBegin = savedBegin;
-    s.textEnd = savedEnd;
+    try {
+        TextRangeScope range(text.c_str(), text.c_str() + text.size());
+        group.readFromText(text.c_str());
+    } catch (...) {
+        s.ownFormat = ownFormat;
+        throw;
+    }
     s.ownFormat = ownFormat;
 }
 

@@ -21,6 +21,17 @@ ReadingState& readingState() {
     return state;
 }
 
+TextRangeScope::TextRangeScope(const char* begin, const char* end)
+    : savedBegin_(readingState().textBegin), savedEnd_(readingState().textEnd) {
+    readingState().textBegin = begin;
+    readingState().textEnd = end;
+}
+
+TextRangeScope::~TextRangeScope() {
+    readingState().textBegin = savedBegin_;
+    readingState().textEnd = savedEnd_;
+}
+
 void resetReadingState() {
     ReadingState& s = readingState();
     s = ReadingState{};

@@ -27,6 +27,7 @@ struct ReadingState {
     std::string documentDirectory;         // where relative Inline names are looked up, with a trailing "/"
     std::vector<std::string> inlineStack;  // the files being read, outermost first
     long clonedNodes = 0;                  // nodes created by USE during this read
+    long inlineBytes = 0;                  // bytes of the Inline files read during this read
     bool cloneLimitReported = false;
     bool treeLevelReported = false;  // a group past MaxTreeLevel was reported in this read
     // The text being read, when a reader knows it: nested readers take its end instead of measuring.
@@ -39,6 +40,19 @@ struct ReadingState {
 };
 
 ReadingState& readingState();
+
+// Tells the readers the extent of the text they work on while the object lives.
+class TextRangeScope {
+public:
+    TextRangeScope(const char* begin, const char* end);
+    ~TextRangeScope();
+    TextRangeScope(const TextRangeScope&) = delete;
+    TextRangeScope& operator=(const TextRangeScope&) = delete;
+
+private:
+    const char* savedBegin_;
+    const char* savedEnd_;
+};
 
 // Resets the state for a new outermost read; import scaling follows the settings' factor.
 void resetReadingState();

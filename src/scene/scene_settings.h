@@ -19,6 +19,7 @@ struct SceneSettings {
     // Guards against hostile files, not in the settings files.
     long maxInlineFileBytes = 256L * 1024 * 1024;
     long maxClonedNodesPerRead = 500000;
+    long long maxInlineBytesPerRead = 2LL * 1024 * 1024 * 1024;  // all Inline files of one read together
 };
 
 // The process-wide settings of the tree, filled with the defaults on first use.

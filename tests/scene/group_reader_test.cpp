@@ -505,6 +505,19 @@ TEST_F(InlineTest, ADirectoryOrAnOversizedFileIsNotOpened) {
     EXPECT_EQ(findGroup(*scene.root, "bracket"), nullptr);
 }
 
+TEST_F(InlineTest, TheInlineFilesOfOneReadShareASizeLimit) {
+    long long saved = sceneSettings().maxInlineBytesPerRead;
+    sceneSettings().maxInlineBytesPerRead = 300;
+    ReportRecorder rec;
+    readInto(*scene.root,
+             "Inline { url \"bracket.wrl\" } Inline { url \"bracket.wrl\" } Inline { url \"bracket.wrl\" }");
+    sceneSettings().maxInlineBytesPerRead = saved;
+    EXPECT_TRUE(rec.reported("the Inline files of this scene exceed 300 bytes"));
+    EXPECT_EQ(scene.root->childCount(), 3u);
+    EXPECT_EQ(scene.root->child(0)->asGroupNode()->childCount(), 1u);
+    EXPECT_EQ(scene.root->child(2)->asGroupNode()->childCount(), 0u);
+}
+
 TEST_F(InlineTest, AFailedInlineLeavesNoEntriesBehind) {
     registerNodeReader(kw::Sound, [](GroupNode&, Keyword, const char*, const char*) -> const char* {
         throw std::runtime_error("bad sound");

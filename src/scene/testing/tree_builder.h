@@ -109,16 +109,12 @@ private:
 inline void readInto(GroupNode& group, const std::string& text) {
     const char* pos = text.c_str();
     const char* end = pos + text.size();
-    ReadingState& s = readingState();
-    s.textBegin = pos;
-    s.textEnd = end;
-    for (int i = 0; i < 100000 && pos && pos < end && *pos; ++i) {
+    TextRangeScope range(pos, end);
+    while (pos && pos < end && *pos) {
         const char* next = group.readFromText(pos);
         if (!next || next <= pos) break;
         pos = next;
     }
-    s.textBegin = nullptr;
-    s.textEnd = nullptr;
 }
 
 // Records the reports and log lines of the scene code while it lives.
@@ -151,7 +147,7 @@ private:
     SceneReportListener previous_;
 };
 
-// The groups below a node whose names equal name, depth first.
+// The first group of the subtree (depth first, start included) whose name is name, or none.
 inline GroupNode* findGroup(GroupNode& start, std::string_view name) {
     if (start.nameField() == name) return &start;
     for (std::size_t i = 0; i < start.childCount(); ++i)
