@@ -4,9 +4,7 @@
 
 namespace kinemo {
 
-namespace {
-
-ImageSettings readSettings() {
+ImageSettings readImageSettings() {
     ImageSettings settings;
     settings.reportLevel = getDefinitionLong("ImageReportLevel", 9);
     settings.changeImageByteOrder = getDefinitionBool("ChangeImageImageByteOrder", true);
@@ -14,10 +12,8 @@ ImageSettings readSettings() {
     return settings;
 }
 
-}  // namespace
-
 ImageSettings& imageSettings() {
-    static ImageSettings settings = readSettings();
+    static ImageSettings settings = readImageSettings();
     return settings;
 }
 

@@ -21,6 +21,8 @@ struct ImageSettings {
 
 // Read from the definitions file at the first call; tests may change the fields.
 ImageSettings& imageSettings();
+// The settings as the definitions file gives them now.
+ImageSettings readImageSettings();
 
 // Filled by the scene reader for the file it reads.
 struct ImageReadContext {

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/definitions.h"
+#include "core/messages.h"
 #include "geometry/image_list.h"
 #include "geometry/image_settings.h"
 #include "geometry/jpeg_decoder.h"
@@ -143,6 +145,9 @@ TEST_F(ImageTest, LeavesImagesThatCannotBeReadNotLoaded) {
     for (const char* name : {"missing.jpg", "\"\"", "notes.txt", "report.doc"}) {
         ImageImpl image(name);
         EXPECT_FALSE(image.load()) << name;
+        if (std::string(name) == "notes.txt") {
+            EXPECT_EQ(lastStatusText(), "Cannot process Image notes.txt");
+        }
         EXPECT_FALSE(image.loaded()) << name;
         EXPECT_TRUE(image.pixels().empty()) << name;
     }
@@ -154,6 +159,7 @@ TEST_F(ImageTest, ReportsAJpegFileWithAGifNameAsUnreadable) {
     imageReadContext().documentDirectory = scratch.path() + "/";
     ImageImpl image("fake.gif");
     EXPECT_FALSE(image.load());
+    EXPECT_EQ(lastStatusText(), "Could not read Image fake.gif");
 }
 
 TEST_F(ImageTest, OpensBackslashNamesWithSlashesAndKeepsTheStoredName) {
@@ -172,6 +178,42 @@ TEST(ImagePath, TakesSlashAndDriveLetterNamesAsAbsolute) {
     EXPECT_EQ(resolveImagePath("tex\\a.jpg", "/scene/"), "/scene/tex/a.jpg");
     EXPECT_TRUE(isAbsoluteImageName("D:\\x.gif"));
     EXPECT_FALSE(isAbsoluteImageName("x.gif"));
+}
+
+TEST_F(ImageTest, ReadsBothByteOrderKeysAndLetsEitherOneTurnTheExchangeOff) {
+    ScratchFolder scratch;
+    const auto settingsWith = [&](const std::string& lines) {
+        std::ofstream(scratch.path() + "/Definitions.txt") << "[Definitions]\n" << lines;
+        initSettingsFiles(scratch.path());
+        return readImageSettings();
+    };
+    EXPECT_TRUE(settingsWith("").swapPixelTextureBytes());
+    EXPECT_FALSE(settingsWith("ChangeImageImageByteOrder=false\n").swapPixelTextureBytes());
+    EXPECT_FALSE(settingsWith("ChangeTextureImageByteOrder=no\n").swapPixelTextureBytes());
+    EXPECT_TRUE(settingsWith("ChangeTextureImageByteOrder=true\nImageReportLevel=3\n").swapPixelTextureBytes());
+    EXPECT_EQ(readImageSettings().reportLevel, 3);
+    initSettingsFiles("/nonexistent-folder");
+}
+
+TEST_F(ImageTest, LogsADriveLetterNameAsAbsoluteAndOpensItUnchanged) {
+    ScratchFolder scratch;
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", scratch.path().c_str(), 1);
+    openLogFile("image-test-log.txt");
+    const std::string logPath = logFilePath();
+    ImageImpl image("C:\\tex\\a.jpg");
+    EXPECT_FALSE(image.load());
+    closeLogFile();
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    ASSERT_FALSE(logPath.empty());
+    std::ifstream in(logPath);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("Image file path is absolute: C:\\tex\\a.jpg"), std::string::npos) << log;
+    EXPECT_NE(log.find("Can't open image file C:/tex/a.jpg"), std::string::npos) << log;
 }
 
 TEST_F(ImageTest, ExchangesRedAndBlueOfPixelTexturesFromOtherPrograms) {
