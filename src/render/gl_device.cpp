@@ -65,15 +65,25 @@ bool chooseConfig(EGLDisplay display, const GlDevice::Request& request, bool pbu
     return false;
 }
 
+// The pixel format in the layout of the format log lines; an EGL configuration has no shifts,
+// layers or masks, which read 0.
+void logPixelFormat(int red, int green, int blue, int alpha, int depth, int stencil, bool stereo) {
+    logLine(formatC("WindowPixelFormat size:%d, version:%d,dbt:%d,dtw:%d,gl:%d,dbb:%d,ga:%d,gf:%d,np:%d,nsp:%d,st:%d,slb:%d",
+                    40, 1, 0, 1, 1, 1, 0, 0, 0, 0, stereo ? 1 : 0, 0));
+    logLine(formatC("cbits:%d(%d,%d,%d,%d,%d,%d,%d,%d),acum(%d,%d,%d,%d,%d),depth:%d,stencil:%d,aux:%d,layer:%d,r:%d,"
+                    "lMask:%d,vMask:%d,dMask:%d",
+                    red + green + blue + alpha, red, 0, green, 0, blue, 0, alpha, 0, 0, 0, 0, 0, 0, depth, stencil, 0,
+                    0, 0, 0, 0, 0));
+}
+
 void logConfig(EGLDisplay display, EGLConfig config) {
     auto get = [&](EGLint what) {
         EGLint v = 0;
         eglGetConfigAttrib(display, config, what, &v);
         return int(v);
     };
-    logLine(formatC("WindowPixelFormat cbits:%d(%d,%d,%d,%d),depth:%d,stencil:%d,id:%d",
-                    get(EGL_BUFFER_SIZE), get(EGL_RED_SIZE), get(EGL_GREEN_SIZE), get(EGL_BLUE_SIZE),
-                    get(EGL_ALPHA_SIZE), get(EGL_DEPTH_SIZE), get(EGL_STENCIL_SIZE), get(EGL_CONFIG_ID)));
+    logPixelFormat(get(EGL_RED_SIZE), get(EGL_GREEN_SIZE), get(EGL_BLUE_SIZE), get(EGL_ALPHA_SIZE), get(EGL_DEPTH_SIZE),
+                   get(EGL_STENCIL_SIZE), false);
 }
 
 }  // namespace
@@ -97,6 +107,7 @@ std::unique_ptr<GlDevice> GlDevice::create(const Request& request, std::string& 
         error = formatC("System could not bind desktop OpenGL, error 0x%x", unsigned(eglGetError()));
         return nullptr;
     }
+    if (request.logFormat) logPixelFormat(8, 8, 8, request.alphaBits, request.depthBits, 0, request.stereo);
     EGLConfig config = nullptr;
     const bool haveConfig = chooseConfig(d.display, request, !d.surfaceless, config);
     if (!haveConfig && !d.surfaceless) {
