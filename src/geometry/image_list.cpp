@@ -20,7 +20,15 @@ std::shared_ptr<ImageImpl> ImageList::findOrLoad(std::string_view name, bool gif
     if (auto listed = find(name, gif)) return listed;
     auto image = std::make_shared<ImageImpl>(std::string(name));
     image->setGif(gif);
-    if (image->load()) entries_.push_back(Entry{keyOf(name), gif, image});
+    std::string key = keyOf(name);
+    for (const auto& entry : failed_) {
+        if (entry.gif == gif && entry.key == key) return image;
+    }
+    if (image->load()) {
+        entries_.push_back(Entry{std::move(key), gif, image});
+    } else {
+        failed_.push_back(Entry{std::move(key), gif, nullptr});
+    }
     return image;
 }
 
@@ -36,7 +44,10 @@ void ImageList::add(std::shared_ptr<ImageImpl> image) {
     entries_.push_back(Entry{std::move(key), image->isGif(), std::move(image)});
 }
 
-void ImageList::clear() { entries_.clear(); }
+void ImageList::clear() {
+    entries_.clear();
+    failed_.clear();
+}
 
 ImageList& imageList() {
     static ImageList list;

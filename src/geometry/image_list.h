@@ -14,7 +14,9 @@ class ImageList {
 public:
     // The listed image of that name (resolved against the document directory, so equal relative
     // names from different folders stay apart) and GIF flag, or a new image loaded from the file;
-    // only images that loaded join the list.
+    // only images that loaded join the list. A file that failed is not tried (nor reported, nor
+    // converted) again until the list is cleared: a thousand shapes naming one missing texture
+    // would otherwise start the converter a thousand times.
     std::shared_ptr<ImageImpl> findOrLoad(std::string_view name, bool gif);
     // The listed image for the name, or null.
     std::shared_ptr<ImageImpl> find(std::string_view name, bool gif) const;
@@ -32,6 +34,7 @@ private:
     static std::string keyOf(std::string_view name);
 
     std::vector<Entry> entries_;
+    std::vector<Entry> failed_;
 };
 
 ImageList& imageList();

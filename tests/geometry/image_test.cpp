@@ -419,5 +419,20 @@ TEST_F(ImageTest, DoesNotListImagesThatFailedToLoad) {
     EXPECT_EQ(imageList().size(), 0u);
 }
 
+TEST_F(ImageTest, TriesAFailedFileOnlyOncePerScene) {
+    ScratchFolder scratch;
+    const std::string script = scratch.path() + "/counting-convert";
+    std::ofstream(script) << "#!/bin/sh\necho run >> '" << scratch.path() << "/runs'\nexit 1\n";
+    fs::permissions(script, fs::perms::owner_all);
+    imageSettings().converterProgram = script;
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(findOrLoad("photo.png", false)->loaded());
+    std::ifstream runs(scratch.path() + "/runs");
+    int count = 0;
+    for (std::string line; std::getline(runs, line);) ++count;
+    EXPECT_EQ(count, 1);
+    imageList().clear();
+    EXPECT_FALSE(findOrLoad("photo.png", false)->loaded());
+}
+
 }  // namespace
 }  // namespace kinemo
