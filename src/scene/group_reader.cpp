@@ -151,9 +151,8 @@ struct GroupNode::BodyReader {
     long brackets = 0;
     bool done = false;
 
-    // A child group, named by a pending DEF, and its body.
-    // Attaches a new child group; a group past the deepest level is reported (once per read) and
-    // its body passed over, so that a hostile nesting cannot end the whole read.
+    // Attaches a new child group, named by a pending DEF; a group past the deepest level is reported (once per read)
+    // and its body passed over, so that a hostile nesting cannot end the whole read.
     GroupNode* attachChild(std::unique_ptr<GroupNode> child) {
         try {
             GroupNode* raw = static_cast<GroupNode*>(g.addChild(std::move(child)));
@@ -168,6 +167,7 @@ struct GroupNode::BodyReader {
         }
     }
 
+    // A child group and its body; a VRML 1 Separator inherits the current state.
     const char* readChildGroup(const char* after, bool vrml1Body) {
         auto child = std::make_unique<GroupNode>(true);
         child->shapeSettings = g.shapeSettings;
