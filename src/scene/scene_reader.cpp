@@ -216,7 +216,6 @@ const char* readDefinitionsBlock(Scene& scene, const char* text, const char* end
     for (;;) {
         KeywordHit hit = m.scan(pos, blockLine);
         if (hit.keyword == kw::EndOfString) break;
-        sceneLog(formatC("%s\n", hit.keyword));
         pos = hit.after;
         if (hit.keyword == kw::ImageData) {
             ImageImpl image;
