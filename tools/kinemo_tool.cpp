@@ -3,6 +3,7 @@
 #include "core/headless_platform.h"
 #include "core/messages.h"
 #include "core/platform.h"
+#include "tool_commands.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,8 +28,8 @@ int notYet(const Args&) {
 }
 
 const Command kCommands[] = {
-    {"info", "info FILE", "print what a scene file holds, as JSON", notYet},
-    {"convert", "convert IN OUT", "read IN and write OUT by OUT's type", notYet},
+    {"info", "info FILE", "print what a scene file holds, as JSON", kinemo::tool::infoCommand},
+    {"convert", "convert IN OUT", "read IN and write OUT by OUT's type", kinemo::tool::convertCommand},
     {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file", notYet},
     {"state", "state FILE", "print the playback state of a guide", notYet},
     {"send", "send CODE ARG", "send a steering command to a running kinemo", notYet},

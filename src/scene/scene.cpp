@@ -62,3 +62,35 @@ void adoptCurrentScene(std::unique_ptr<Scene> scene) { holder = std::move(scene)
 }  // namespace detail
 
 }  // namespace kinemo
+
+#include "scene/scene_file_hooks.h"
+#include "text/translator.h"
+
+namespace kinemo {
+namespace {
+
+void countTree(const Node& node, SceneCounts& counts) {
+    ++counts.nodes;
+    // The const conversions are not offered; the tree is only read here.
+    Node& n = const_cast<Node&>(node);
+    if (GroupNode* g = n.asGroupNode()) {
+        ++counts.groups;
+        for (std::size_t i = 0; i < g->childCount(); ++i) countTree(*g->child(i), counts);
+    } else if (n.asShapeNode()) {
+        ++counts.shapes;
+        counts.triangles += node.triangleCount();
+    }
+}
+
+}  // namespace
+
+SceneCounts countScene(const Scene& scene) {
+    SceneCounts counts;
+    const GroupNode& root = scene.root();
+    for (std::size_t i = 0; i < root.childCount(); ++i) countTree(*root.child(i), counts);
+    counts.languages = long(Translator::languageNames().size());
+    if (sceneFileHooks().countContent) sceneFileHooks().countContent(scene, counts);
+    return counts;
+}
+
+}  // namespace kinemo

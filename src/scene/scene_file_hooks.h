@@ -63,3 +63,10 @@ struct SceneFileHooks {
 SceneFileHooks& sceneFileHooks();
 
 }  // namespace kinemo
+
+namespace kinemo {
+
+// What the scene holds: the tree's own counts, completed by countContent when it is set.
+SceneCounts countScene(const Scene& scene);
+
+}  // namespace kinemo

@@ -287,6 +287,7 @@ public:
 private:
     const char* readNavigation(const char* after);
     const char* readBackground(const char* after);
+    const char* readCommentedMetaInfo(Scene& scene, const char* p);
     const char* readHeaderKeyword(const KeywordHit& hit, const char* itemStart, bool& handled);
 
     Scene* scene_;  // none for a nested read
@@ -328,6 +329,37 @@ const char* SceneReader::readBackground(const char* after) {
         }
         return pos;
     });
+}
+
+// The meta information as the writer puts it after the definitions block: comment lines
+// between "# <kmxMETA_INFO>" and "# </kmxMETA_INFO>". Returns p when there is none.
+const char* SceneReader::readCommentedMetaInfo(Scene& scene, const char* p) {
+    constexpr std::string_view kOpen = "# <kmxMETA_INFO>", kClose = "# </kmxMETA_INFO>";
+    const char* q = p;
+    while (q < end_ && *q && isBlank(*q)) ++q;
+    if (std::string_view(q, std::size_t(end_ - q)).substr(0, kOpen.size()) != kOpen) return p;
+    if (sceneFileHooks().readMetaInfo) return sceneFileHooks().readMetaInfo(scene, q, q + kOpen.size(), end_);
+    q = lineEnd(q, end_);
+    if (q < end_ && *q == '\n') ++q;
+    std::string text;
+    while (q < end_ && *q) {
+        const char* e = lineEnd(q, end_);
+        std::string_view line(q, std::size_t(e - q));
+        q = e < end_ && *e == '\n' ? e + 1 : e;
+        if (line.substr(0, kClose.size()) == kClose) {
+            q = e;
+            break;
+        }
+        if (line.substr(0, 2) == "# ")
+            line.remove_prefix(2);
+        else if (line.substr(0, 1) == "#")
+            line.remove_prefix(1);
+        text += line;
+        text += '\n';
+    }
+    scene.kept.metaInfo = std::move(text);
+    scene.kept.hasMetaInfo = true;
+    return q;
 }
 
 const char* SceneReader::readHeaderKeyword(const KeywordHit& hit, const char* itemStart, bool& handled) {
@@ -416,7 +448,7 @@ const char* SceneReader::readHeaderKeyword(const KeywordHit& hit, const char* it
     }
     if (k == kw::commentKmxDefinition) {
         scene.root().updateBounds();
-        return readDefinitionsBlock(scene, after, end_);
+        return readCommentedMetaInfo(scene, readDefinitionsBlock(scene, after, end_));
     }
     if (k == kw::commentDefViewpoint) {
         if (hooks.readViewpointDefinitions) return hooks.readViewpointDefinitions(scene, hit.begin, after, end_);
@@ -563,14 +595,14 @@ void installSceneReader() { setInlineContentReader(&readNestedContent); }
 
 void postLoad(Scene& scene) {
     ReadingState& s = readingState();
-    if (s.emptyFaces > 10) reportMessage(formatC("The loaded model had %ld empty faces", s.emptyFaces), 1, true);
+    if (s.emptyFaces > 10) sceneReport(formatC("The loaded model had %ld empty faces", s.emptyFaces), 1, true);
     if (s.recoverableSyntaxErrors > 10)
-        reportMessage(formatC("The loaded model had %ld recoverable VRML syntax errors", s.recoverableSyntaxErrors), 1, true);
+        sceneReport(formatC("The loaded model had %ld recoverable VRML syntax errors", s.recoverableSyntaxErrors), 1, true);
     if (versionBelow(s.fileVersion, 3.0)) {
         const TreeStatistics stats = collectStatistics(scene.root());
         const long perShape = stats.triangles / (stats.shapes + 1);
         if (perShape < 20 && stats.triangles > 1000)
-            reportMessage(formatC("The loaded model has only %ld triangles per face unit.\n'Optimize Parts' or 'Merge "
+            sceneReport(formatC("The loaded model has only %ld triangles per face unit.\n'Optimize Parts' or 'Merge "
                                   "Leaves of Assembly Tree' might improve performance.",
                                   perShape),
                           4, false);

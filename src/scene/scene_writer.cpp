@@ -247,7 +247,19 @@ bool writeScene(Scene& scene, std::FILE* file, bool binary) {
     if (hooks.writeMetaInfo) {
         ok = ok && hooks.writeMetaInfo(scene, file);
     } else if (scene.kept.hasMetaInfo) {
-        ok = ok && put(file, "\n<kmxMETA_INFO>\n") && put(file, scene.kept.metaInfo) && put(file, "</kmxMETA_INFO>");
+        // As comment lines, so that the file stays VRML 2 for every other reader.
+        std::string block = "\n# <kmxMETA_INFO>\n";
+        std::string_view rest = scene.kept.metaInfo;
+        while (!rest.empty()) {
+            const std::size_t nl = rest.find('\n');
+            const std::string_view line = rest.substr(0, nl);
+            block += "# ";
+            block += line;
+            block += '\n';
+            rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+        }
+        block += "# </kmxMETA_INFO>";
+        ok = ok && put(file, block);
     }
     showStatus("Saving animations");
     ok = ok && put(file, "\n\n# ANIMATIONS\n");

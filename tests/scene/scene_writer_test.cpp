@@ -100,7 +100,7 @@ TEST_F(SceneWriterTest, WriteReadWriteIsByteIdenticalAndKeepsBlocksOfOtherOwners
     EXPECT_EQ(second, first);
     EXPECT_NE(first.find("# <kmxCOMPANY_LOGO>logo.jpg</kmxCOMPANY_LOGO>\n"), std::string::npos);
     EXPECT_NE(first.find("# <kmxFONT_FORMATS> kept as written\n# </kmxDEFINITION>"), std::string::npos);
-    EXPECT_NE(first.find("\n<kmxMETA_INFO>\nsome meta information\n</kmxMETA_INFO>"), std::string::npos);
+    EXPECT_NE(first.find("\n# <kmxMETA_INFO>\n# some meta information\n# </kmxMETA_INFO>"), std::string::npos);
     EXPECT_NE(first.find("# ANIMATIONS\n# ANIMGROUP_START id = \"1\"\n# ANIMGROUP_END\n"), std::string::npos);
     EXPECT_NE(first.find("value = \"41\""), std::string::npos);
     EXPECT_NE(first.find("#name Cover"), std::string::npos);

@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_scene_reader ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_scene_reader.cpp kinemo_scene_files)

@@ -1,0 +1,14 @@
+#pragma once
+// The subcommands of kinemo-tool that live in files of their own.
+#include <string_view>
+#include <vector>
+
+namespace kinemo::tool {
+
+// Plugs every reader the build has into the scene reader (once).
+void installSceneFileSupport();
+
+int infoCommand(const std::vector<std::string_view>& args);
+int convertCommand(const std::vector<std::string_view>& args);
+
+}  // namespace kinemo::tool
