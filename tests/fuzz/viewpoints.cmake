@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_viewpoints ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_viewpoints.cpp kinemo_special_nodes)
