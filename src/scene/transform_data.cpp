@@ -94,7 +94,7 @@ const float* TransformData::localMatrix() {
         double r[9];
         tmath::toMatrix(tmath::fromAxisAngle(rotation_[0], rotation_[1], rotation_[2], rotation_[3]), r);
         for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) local_[i * 3 + j] = float(r[i * 3 + j] * scale_[j]);
+            for (int j = 0; j < 3; ++j) local_[i * 3 + j] = tmath::clampToFloat(r[i * 3 + j] * scale_[j]);
     }
     localValid_ = true;
     return local_;
@@ -128,11 +128,12 @@ void TransformData::updateLocalToGlobalMatrix() {
     } else {
         tmath::multiply3(p->localToGlobal_, local, localToGlobal_);
         if (uniform()) {
-            globalScale_ = std::fabs(scale_[0]) * p->globalScale_;
+            globalScale_ = tmath::clampToFloat(std::fabs(double(scale_[0])) * p->globalScale_);
             globalUniform_ = p->globalUniform_;
         } else {
-            globalScale_ =
-                (std::fabs(scale_[0]) + std::fabs(scale_[1]) + std::fabs(scale_[2])) * p->globalScale_ * 0.33333334f;
+            globalScale_ = tmath::clampToFloat(
+                (std::fabs(double(scale_[0])) + std::fabs(double(scale_[1])) + std::fabs(double(scale_[2]))) *
+                p->globalScale_ * 0.33333334f);
             globalUniform_ = false;
         }
     }
@@ -147,7 +148,9 @@ void TransformData::updateLocalToGlobalMatrix() {
     tmath::apply3(p->localToGlobal_, t, g);
     for (int i = 0; i < 3; ++i) {
         globalTranslation_[i] = g[i] + p->globalTranslation_[i];
-        globalTranslationF_[i] = float(globalTranslation_[i]);
+        // Beyond the double range only after absurd chains: kept finite like the matrices.
+        if (!std::isfinite(globalTranslation_[i])) globalTranslation_[i] = tmath::clampToFloat(globalTranslation_[i]);
+        globalTranslationF_[i] = tmath::clampToFloat(globalTranslation_[i]);
     }
     validity_ |= LocalToGlobalValid;
 }
@@ -171,8 +174,8 @@ void TransformData::updateGlobalToLocalMatrix() {
         float inv[9];
         for (int i = 0; i < 3; ++i) {
             float s = scale_[i];
-            float d = std::fabs(s) > kSmallestScale ? s * s : 1.0f;
-            for (int j = 0; j < 3; ++j) inv[i * 3 + j] = local[j * 3 + i] / d;
+            double d = std::fabs(s) > kSmallestScale ? double(s) * s : 1.0;
+            for (int j = 0; j < 3; ++j) inv[i * 3 + j] = tmath::clampToFloat(double(local[j * 3 + i]) / d);
         }
         tmath::multiply3(inv, p->globalToLocal_, globalToLocal_);
     }
@@ -214,7 +217,7 @@ void TransformData::toGlobalDirection(const float in[3], float out[3]) {
     const double v[3] = {in[0], in[1], in[2]};
     double r[3];
     tmath::apply3(m, v, r);
-    for (int i = 0; i < 3; ++i) out[i] = float(r[i]);
+    for (int i = 0; i < 3; ++i) out[i] = tmath::clampToFloat(r[i]);
 }
 
 void TransformData::toLocalDirection(const float in[3], float out[3]) {
@@ -222,7 +225,7 @@ void TransformData::toLocalDirection(const float in[3], float out[3]) {
     const double v[3] = {in[0], in[1], in[2]};
     double r[3];
     tmath::apply3(m, v, r);
-    for (int i = 0; i < 3; ++i) out[i] = float(r[i]);
+    for (int i = 0; i < 3; ++i) out[i] = tmath::clampToFloat(r[i]);
 }
 
 void TransformData::toGlobalPoint(const double in[3], double out[3]) {

@@ -60,15 +60,18 @@ Quat fromMatrix(const double m[9]) {
 }
 
 void multiply3(const float a[9], const float b[9], float out[9]) {
-    float r[9];
+    // In double precision: products of large floats stay finite and are clamped once.
+    double r[9];
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) r[i * 3 + j] = a[i * 3] * b[j] + a[i * 3 + 1] * b[3 + j] + a[i * 3 + 2] * b[6 + j];
-    for (int k = 0; k < 9; ++k) out[k] = r[k];
+        for (int j = 0; j < 3; ++j)
+            r[i * 3 + j] = double(a[i * 3]) * b[j] + double(a[i * 3 + 1]) * b[3 + j] + double(a[i * 3 + 2]) * b[6 + j];
+    for (int k = 0; k < 9; ++k) out[k] = clampToFloat(r[k]);
 }
 
 void apply3(const float m[9], const double v[3], double out[3]) {
     double r[3];
-    for (int i = 0; i < 3; ++i) r[i] = m[i * 3] * v[0] + m[i * 3 + 1] * v[1] + m[i * 3 + 2] * v[2];
+    for (int i = 0; i < 3; ++i)
+        r[i] = double(m[i * 3]) * v[0] + double(m[i * 3 + 1]) * v[1] + double(m[i * 3 + 2]) * v[2];
     out[0] = r[0], out[1] = r[1], out[2] = r[2];
 }
 

@@ -32,6 +32,15 @@ Affine compose(const Affine& a, const Affine& b);  // a after b
 // False when the map is singular.
 bool invert(const Affine& a, Affine& out);
 
+// A double as the nearest finite float: beyond the float range the largest float, NaN as 0, so
+// that huge but finite values from a file never turn into infinities or NaN in a matrix.
+inline float clampToFloat(double v) {
+    if (std::isnan(v)) return 0.0f;
+    if (v > 3.4028234663852886e38) return 3.4028234663852886e38f;
+    if (v < -3.4028234663852886e38) return -3.4028234663852886e38f;
+    return static_cast<float>(v);
+}
+
 inline bool finite3(const float v[3]) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
 
 }  // namespace kinemo::tmath

@@ -186,6 +186,21 @@ TEST(TransformWorldMatrix, NotANumberValuesNeverReachTheMatrices) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(std::isfinite(g->currentTransform.globalTranslation()[i]));
 }
 
+TEST(TransformWorldMatrix, HugeScalesDownAChainStayFinite) {
+    TestScene scene;
+    TreeBuilder b(*scene.root);
+    for (int i = 0; i < 20; ++i) b.group("g" + std::to_string(i)).scale(-8.9e18f, 3e30f, 1e-30f).translate(3e38f, 0, 0);
+    TransformData& deepest = b.current().currentTransform;
+    const float* m = deepest.localToGlobal();
+    const float* inv = deepest.globalToLocal();
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_TRUE(std::isfinite(m[k])) << k;
+        EXPECT_TRUE(std::isfinite(inv[k])) << k;
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(std::isfinite(deepest.globalTranslation()[i]));
+    EXPECT_TRUE(std::isfinite(deepest.globalScaleFactor()));
+}
+
 TEST(TransformInvalidation, EverySetterRefreshesTheChildrensWorldMatrices) {
     TestScene scene;
     TreeBuilder b(*scene.root);
