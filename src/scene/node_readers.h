@@ -2,6 +2,13 @@
 // Where the layers above the tree plug in their readers. The group reader meets shapes, materials,
 // viewpoints, lights and the like; it hands each to the reader registered for its keyword, and
 // skips the node's body by brace counting while none is registered.
+//
+// The keywords handed on: "Shape ", "Sphere ", "ElevationGrid ", "Extrusion ", "Cylinder ", "Cube ",
+// "Box ", "Cone ", "IndexedFaceSet ", "IndexedTriangleStripSet ", "IndexedLineSet ", "Coordinate3",
+// "Normal ", "vector ", "normalIndex", "creaseAngle", "Material ", "Texture2 ", "TextureCoordinate2 ",
+// "Viewpoint", "PerspectiveCamera", "LOD ", "range ", "DirectionalLight", "Sound ", "NavigationInfo ",
+// "Background", "KvxChildren ", "KvxChEnd". Any other keyword reaches a registered reader only
+// through the shape field reader, which is offered every keyword the group itself does not take.
 #include <functional>
 #include <string_view>
 
