@@ -75,7 +75,8 @@ private:
                 const float theta = 3.14159265f * float(i) / float(rings_);
                 for (int j = 0; j <= rings_; ++j) {
                     const float phi = 2.0f * 3.14159265f * float(j) / float(rings_);
-                    const float d[3] = {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
+                    const float d[3] = {std::sin(theta) * std::cos(phi), std::cos(theta),
+                                        std::sin(theta) * std::sin(phi)};
                     v.insert(v.end(), {radius * d[0], radius * d[1], radius * d[2]});
                     n.insert(n.end(), {d[0], d[1], d[2]});
                 }
@@ -159,7 +160,9 @@ BENCHMARK(BM_SteadyFrame)
     ->Args({100000, 50})
     ->Args({100000, 100000})
     ->Args({1000000, 250})
-    ->Args({1000000, 1000000})->UseManualTime()->Unit(benchmark::kMillisecond);
+    ->Args({1000000, 1000000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The first frame after a load: buffer uploads and shader compilation included.
 void BM_FirstFrame(benchmark::State& state) {

@@ -32,7 +32,8 @@ namespace {
 
 EGLDisplay openSurfaceless() {
     const char* extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (extensions == nullptr || std::string_view(extensions).find("EGL_MESA_platform_surfaceless") == std::string_view::npos)
+    if (extensions == nullptr ||
+        std::string_view(extensions).find("EGL_MESA_platform_surfaceless") == std::string_view::npos)
         return EGL_NO_DISPLAY;
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
@@ -68,12 +69,14 @@ bool chooseConfig(EGLDisplay display, const GlDevice::Request& request, bool pbu
 // The pixel format in the layout of the format log lines; an EGL configuration has no shifts,
 // layers or masks, which read 0.
 void logPixelFormat(int red, int green, int blue, int alpha, int depth, int stencil, bool stereo) {
-    logLine(formatC("WindowPixelFormat size:%d, version:%d,dbt:%d,dtw:%d,gl:%d,dbb:%d,ga:%d,gf:%d,np:%d,nsp:%d,st:%d,slb:%d",
-                    40, 1, 0, 1, 1, 1, 0, 0, 0, 0, stereo ? 1 : 0, 0));
-    logLine(formatC("cbits:%d(%d,%d,%d,%d,%d,%d,%d,%d),acum(%d,%d,%d,%d,%d),depth:%d,stencil:%d,aux:%d,layer:%d,r:%d,"
-                    "lMask:%d,vMask:%d,dMask:%d",
-                    red + green + blue + alpha, red, 0, green, 0, blue, 0, alpha, 0, 0, 0, 0, 0, 0, depth, stencil, 0,
-                    0, 0, 0, 0, 0));
+    logLine(formatC(
+        "WindowPixelFormat size:%d, version:%d,dbt:%d,dtw:%d,gl:%d,dbb:%d,ga:%d,gf:%d,np:%d,nsp:%d,st:%d,slb:%d", 40, 1,
+        0, 1, 1, 1, 0, 0, 0, 0, stereo ? 1 : 0, 0));
+    logLine(
+        formatC("cbits:%d(%d,%d,%d,%d,%d,%d,%d,%d),acum(%d,%d,%d,%d,%d),depth:%d,stencil:%d,aux:%d,layer:%d,r:%d,"
+                "lMask:%d,vMask:%d,dMask:%d",
+                red + green + blue + alpha, red, 0, green, 0, blue, 0, alpha, 0, 0, 0, 0, 0, 0, depth, stencil, 0, 0, 0,
+                0, 0, 0));
 }
 
 void logConfig(EGLDisplay display, EGLConfig config) {
@@ -119,8 +122,8 @@ std::unique_ptr<GlDevice> GlDevice::create(const Request& request, std::string& 
                                         EGL_NONE};
     // Surfaceless Mesa offers no configuration for pbuffer-less drawing; the context then goes
     // without one, which framebuffer objects do not need.
-    d.context = eglCreateContext(d.display, haveConfig ? config : EGLConfig(nullptr), EGL_NO_CONTEXT,
-                                 contextAttributes);
+    d.context =
+        eglCreateContext(d.display, haveConfig ? config : EGLConfig(nullptr), EGL_NO_CONTEXT, contextAttributes);
     if (d.context == EGL_NO_CONTEXT && haveConfig && d.surfaceless)
         d.context = eglCreateContext(d.display, EGLConfig(nullptr), EGL_NO_CONTEXT, contextAttributes);
     if (d.context == EGL_NO_CONTEXT) {

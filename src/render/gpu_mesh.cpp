@@ -94,7 +94,8 @@ bool GpuMesh::upload(const std::vector<float>& positions, const std::vector<floa
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(total), nullptr, GL_STATIC_DRAW);
     glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(positionBytes), positions.data());
-    if (withNormals) glBufferSubData(GL_ARRAY_BUFFER, GLintptr(normalOffset_), GLsizeiptr(positionBytes), normals.data());
+    if (withNormals)
+        glBufferSubData(GL_ARRAY_BUFFER, GLintptr(normalOffset_), GLsizeiptr(positionBytes), normals.data());
     if (hasColours_)
         glBufferSubData(GL_ARRAY_BUFFER, GLintptr(colourOffset_), GLsizeiptr(vertices * 4 * sizeof(float)),
                         colours.data());
@@ -102,8 +103,7 @@ bool GpuMesh::upload(const std::vector<float>& positions, const std::vector<floa
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glGenBuffers(1, &indexBuffer_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(kept.size() * sizeof(std::uint32_t)), kept.data(),
-                 GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(kept.size() * sizeof(std::uint32_t)), kept.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     vertexCount_ = int(vertices);
     indexCount_ = int(kept.size());

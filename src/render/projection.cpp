@@ -40,11 +40,16 @@ std::array<double, 2> smoothingJitter(int pass, int width, int height) {
     const double w = std::max(width, 1);
     const double h = std::max(height, 1);
     switch (pass) {
-        case 1: return {-0.25 / w, -0.25 / h};
-        case 2: return {0.25 / w, -0.25 / h};
-        case 3: return {-0.25 / w, 0.25 / h};
-        case 4: return {0.25 / w, 0.25 / h};
-        default: return {0.0, 0.0};
+        case 1:
+            return {-0.25 / w, -0.25 / h};
+        case 2:
+            return {0.25 / w, -0.25 / h};
+        case 3:
+            return {-0.25 / w, 0.25 / h};
+        case 4:
+            return {0.25 / w, 0.25 / h};
+        default:
+            return {0.0, 0.0};
     }
 }
 

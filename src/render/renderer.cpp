@@ -480,7 +480,8 @@ bool Renderer::runOnRenderThread(std::function<void()> work, std::chrono::millis
     if (!running_ || stopRequested_) return false;
     jobs_.push_back(job);
     signal();
-    wake_.wait_for(lock, timeout, [&] { return job->state == Job::State::done || job->state == Job::State::cancelled; });
+    wake_.wait_for(lock, timeout,
+                   [&] { return job->state == Job::State::done || job->state == Job::State::cancelled; });
     if (job->state == Job::State::queued) {
         // Not begun: take it back, so that it never runs after its caller has gone.
         jobs_.erase(std::remove(jobs_.begin(), jobs_.end(), job), jobs_.end());

@@ -14,9 +14,7 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
            std::uint32_t(b[at + 3]) << 24;
 }
-std::uint16_t le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return std::uint16_t(b[at] | b[at + 1] << 8);
-}
+std::uint16_t le16(const std::vector<std::uint8_t>& b, std::size_t at) { return std::uint16_t(b[at] | b[at + 1] << 8); }
 
 TEST(BitmapFile, RoundsAWidthOf301UpTo304WithTheRightHeaders) {
     std::vector<std::uint8_t> rgba(301 * 2 * 4, 7);
@@ -37,8 +35,8 @@ TEST(BitmapFile, RoundsAWidthOf301UpTo304WithTheRightHeaders) {
 
 TEST(BitmapFile, WritesBlueGreenRedAlphaBottomRowFirstWithZeroPadding) {
     // Two rows of width 3: bottom row red, top row green.
-    const std::uint8_t rgba[] = {255, 0, 0, 10, 255, 0, 0, 10, 255, 0, 0, 10,
-                                 0, 255, 0, 20, 0, 255, 0, 20, 0, 255, 0, 20};
+    const std::uint8_t rgba[] = {255, 0,   0, 10, 255, 0,   0, 10, 255, 0,   0, 10,
+                                 0,   255, 0, 20, 0,   255, 0, 20, 0,   255, 0, 20};
     const std::vector<std::uint8_t> b = encodeBitmap(3, 2, rgba, 3);
     ASSERT_EQ(b.size(), 54u + 4u * 2u * 4u);
     const std::uint8_t* bottom = b.data() + 54;
