@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kinemo::ImageLimits limits;
-    limits.maxPixels = std::int64_t{1} << 22;
+    limits.maxPixels = std::int64_t{1} << 20;
     kinemo::CDIB dib;
     if (kinemo::decodeGif({data, size}, dib, nullptr, limits)) {
         std::vector<std::uint32_t> pixels;

@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kinemo::ImageLimits limits;
-    limits.maxPixels = std::int64_t{1} << 22;
+    limits.maxPixels = std::int64_t{1} << 20;
     kinemo::DecodedImage image;
     kinemo::decodeJpeg({data, size}, image, nullptr, limits);
     return 0;
