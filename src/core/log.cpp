@@ -17,6 +17,7 @@ std::mutex& logMutex() {
     return *mutex;
 }
 std::FILE* logFile = nullptr;  // nullptr: the log is stdout
+bool logClosed = false;        // after closeLogFile, late lines go to stderr
 std::string logPath;
 
 std::FILE* createLog(const std::string& path) {
@@ -32,7 +33,7 @@ std::FILE* createLog(const std::string& path) {
 
 void logLine(std::string_view text) {
     std::lock_guard lock(logMutex());
-    std::FILE* out = logFile ? logFile : stdout;
+    std::FILE* out = logFile ? logFile : (logClosed ? stderr : stdout);
     std::fwrite(text.data(), 1, text.size(), out);
     std::fputc('\n', out);
     std::fflush(out);
@@ -55,6 +56,7 @@ void openLogFile(std::string_view name) {
         logFile = createLog(path);
         if (logFile) {
             logPath = path;
+            logClosed = false;
             return;
         }
     }
@@ -62,6 +64,7 @@ void openLogFile(std::string_view name) {
 
 void closeLogFile() {
     std::lock_guard lock(logMutex());
+    logClosed = true;
     if (logFile) std::fclose(logFile);
     logFile = nullptr;
     logPath.clear();

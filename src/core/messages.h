@@ -19,7 +19,7 @@ void setWorkpartText(std::string_view text);
 // Writes text and a line break to the log and flushes it.
 void logLine(std::string_view text);
 // Creates the log in the private temporary folder, else in the current directory, else uses
-// stdout. Until it is opened (and after closeLogFile) log lines go to stdout.
+// stdout. Until it is opened log lines go to stdout; after closeLogFile they go to stderr.
 void openLogFile(std::string_view name);
 void closeLogFile();
 // The log file's absolute path; "" while the log is stdout.

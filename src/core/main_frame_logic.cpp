@@ -1,0 +1,156 @@
+#include "core/main_frame_logic.h"
+
+#include <unistd.h>
+
+#include "core/definitions.h"
+#include "core/file_filter.h"
+#include "core/file_type.h"
+#include "core/messages.h"
+#include "core/numbers.h"
+#include "core/paths.h"
+
+namespace kinemo {
+
+namespace {
+
+constexpr std::string_view kReadableTypes = "bvr;ros;wrl;iv";
+constexpr std::string_view kWritableTypes = "bvr;ros;wrl;iv";
+constexpr std::string_view kPackTypes = "exe;bvr;ros";
+
+}  // namespace
+
+std::string documentFromCommandLine(std::string_view argumentText) {
+    std::string path(argumentText);
+    if (path.size() > 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+    if (path.empty()) return path;
+    return absolutePath(path);
+}
+
+std::string programDirectoryFrom(std::string_view executablePath) {
+    if (executablePath.find('/') != std::string_view::npos) return directoryOf(absolutePath(executablePath));
+    return ensureTrailingBackslash(currentDirectory());
+}
+
+std::string composeTitle(std::string_view documentPath, const std::optional<std::string>& chapterTitle) {
+    std::string title(kProductTitle);
+    if (!documentPath.empty()) title += " - " + withoutExtension(documentPath);
+    if (chapterTitle) title += ": " + *chapterTitle;
+    return title;
+}
+
+MainFrameLogic::MainFrameLogic(AppServices& services, Platform* platform) : services_(services), platform_(platform) {}
+
+Platform& MainFrameLogic::platform() { return platform_ ? *platform_ : kinemo::platform(); }
+
+void MainFrameLogic::takeCommandLine(std::string_view argumentText, std::string_view executablePath) {
+    documentPath = documentFromCommandLine(argumentText);
+    programDirectory = programDirectoryFrom(executablePath);
+    logLine(formatC("Initial path: %s", programDirectory.c_str()));
+}
+
+bool MainFrameLogic::confirmDiscard() {
+    if (!services_.hasScene() || !services_.hasUnsavedChanges()) return true;
+    MessageBoxRequest ask{"Save changes to file?", std::string(kProductTitle), MessageIcon::Warning,
+                          MessageButtons::YesNoCancel, MessageAnswer::Yes};
+    switch (platform().showMessageBox(ask)) {
+        case MessageAnswer::Yes:
+            // Going on is safe only when the changes really reached a file.
+            if (fileTypeOf(documentPath) == FileTypeRos) {
+                platform().showMessageBox(
+                    {"ReadOnlySimulation files (*.ros) cannot be read by Orvandel Builder anymore, use a different format",
+                     std::string(kBuilderTitle), MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
+                return saveDocumentAs(false);
+            }
+            return saveDocument();
+        case MessageAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainFrameLogic::openDocumentWithDialog() {
+    if (!confirmDiscard()) return;
+    // The settings files keep the absolute paths they were given at start-up.
+    if (!documentDirectory.empty() && ::chdir(documentDirectory.c_str()) != 0)
+        logLine("CMainFrame.openDocument: cannot change to " + documentDirectory);
+    FileDialogRequest request;
+    request.mode = FileDialogMode::Open;
+    request.title = "Select Input File";
+    request.filter = buildFileFilter(kReadableTypes, getDefinitionString("DefaultInputFileType", "bvr"));
+    request.defaultExtension = "wrl";
+    request.initialDirectory = documentDirectory;
+    auto chosen = platform().askFileName(request);
+    if (!chosen || chosen->empty()) return;
+    openDocument(*chosen);
+}
+
+bool MainFrameLogic::openDocument(const std::string& path) {
+    const std::string previous = documentPath;
+    documentPath = absolutePath(path);
+    services_.prepareForRead();
+    const bool read = services_.readDocument(documentPath);
+    if (read) {
+        documentDirectory = directoryOf(documentPath);
+        services_.documentLoaded();
+    } else {
+        // A failed read may keep the previous scene: it must not be saved under the new name.
+        documentPath = services_.hasScene() ? previous : std::string();
+    }
+    updateTitle();
+    return read;
+}
+
+bool MainFrameLogic::saveDocument() {
+    if (!services_.hasScene()) {
+        reportMessage("No Scene Available", 3, true);
+        return false;
+    }
+    // A document without a name can only be saved under a new one.
+    if (documentPath.empty()) return saveDocumentAs(false);
+    services_.checkViewpoints();
+    if (!services_.writeDocument(documentPath, false)) return false;
+    if (fileTypeOf(documentPath) != FileTypeRos) services_.markSaved();
+    return true;
+}
+
+bool MainFrameLogic::saveDocumentAs(bool pack) {
+    if (!services_.hasScene()) {
+        reportMessage("No Scene Available", 3, true);
+        return false;
+    }
+    services_.checkViewpoints();
+    const std::string old = documentPath;
+    const std::string preferred = pack ? std::string("exe") : getDefinitionString("DefaultOutputFileType", "bvr");
+    FileDialogRequest request;
+    request.mode = FileDialogMode::Save;
+    request.title = "Select Output File";
+    request.filter = buildFileFilter(pack ? kPackTypes : kWritableTypes, preferred);
+    // A name typed without extension gets the preferred type (".wrl" would be refused).
+    request.defaultExtension = preferred.empty() ? std::string("bvr") : preferred;
+    request.initialDirectory = documentDirectory;
+    request.initialFileName = old.empty() ? std::string() : withoutExtension(old);
+    request.overwritePrompt = true;
+    auto chosen = platform().askFileName(request);
+    if (!chosen || chosen->empty()) return false;
+    const std::string target = absolutePath(*chosen);
+    const bool written = services_.writeDocument(target, pack);
+    const FileType type = fileTypeOf(target);
+    if (written && !pack && type != FileTypeRos && type != FileTypeU3d && type != FileTypePdf) {
+        documentPath = target;
+        services_.markSaved();
+    } else {
+        documentPath = old;
+    }
+    updateTitle();
+    return written;
+}
+
+void MainFrameLogic::updateTitle() {
+    std::optional<std::string> chapter;
+    if (services_.chapterCount() > 0 && services_.hasCurrentChapter()) chapter = services_.currentChapterTitle();
+    services_.showChapterCaption(chapter.value_or(std::string()), services_.currentChapterPosition());
+    platform().setMainWindowTitle(composeTitle(documentPath, chapter));
+}
+
+}  // namespace kinemo
