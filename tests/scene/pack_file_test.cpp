@@ -70,5 +70,22 @@ TEST_F(PackFileTest, MakeselfPacksTheFolderTheSceneAndTheScript) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("pack/my guide.bvr")));
 }
 
+TEST_F(PackFileTest, TheSampleDefinitionsPackWithMakeself) {
+    if (std::system("command -v makeself >/dev/null 2>&1") != 0) GTEST_SKIP() << "makeself is not installed";
+    TempFolder dir;
+    std::filesystem::create_directory(dir.file("pack"));
+    putFile(dir.file("pack/readme.txt"), "read me");
+    putFile(dir.file("guide.exe"), "scene bytes");
+    definitionsFile().readFromMemory(fileText(std::string(KINEMO_TEST_DATA) + "/../../examples/Definitions.txt"));
+    EXPECT_TRUE(getDefinitionString("MovieConverterCommand", "").rfind("ffmpeg ", 0) == 0);
+    definitionsFile().setString("PackFolder", dir.file("pack"));
+    ASSERT_TRUE(packFile(dir.file("guide.exe")));
+    const std::string out = dir.file("out");
+    const std::string cmd = "sh '" + dir.file("guide.exe") + "' --quiet --noexec --target '" + out + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(fileText(out + "/guide.bvr"), "scene bytes");
+    EXPECT_EQ(fileText(out + "/PackBatCommands.sh"), "#!/bin/sh\nkinemo 'guide.bvr'\nexit 0");
+}
+
 }  // namespace
 }  // namespace kinemo
