@@ -102,6 +102,22 @@ std::int32_t loadInt32(const char* p) {
                                      (static_cast<std::uint32_t>(b[3]) << 24));
 }
 
+// The other component counts VRML allows: 0xGG grey, 0xGGAA grey and alpha, 0xRRGGBBAA; read as
+// they are, their bytes would land in the wrong channels.
+std::uint32_t pixelTextureWord(std::uint32_t w, long long components) {
+    const auto byte = [w](int shift) { return static_cast<std::uint8_t>((w >> shift) & 0xffu); };
+    switch (components) {
+        case 1:
+            return packPixel(byte(0), byte(0), byte(0), 0xff);
+        case 2:
+            return packPixel(byte(8), byte(8), byte(8), byte(0));
+        case 4:
+            return packPixel(byte(24), byte(16), byte(8), byte(0));
+        default:
+            return w;
+    }
+}
+
 constexpr std::string_view kImageDataEnd = "\n</ImageData>";
 
 }  // namespace
@@ -269,8 +285,12 @@ const char* ImageImpl::readImageFromString(const char* text, const char* end) {
         }
         ++count;
         if (tooLarge) continue;
-        // 0xRRGGBB read as a number puts blue into the first byte; files of other programs mean red.
-        if (swap) word = (word & 0xff00ff00u) | ((word & 0xffu) << 16) | ((word >> 16) & 0xffu);
+        if (components == 3) {
+            // 0xRRGGBB read as a number puts blue into the first byte; files of other programs mean red.
+            if (swap) word = (word & 0xff00ff00u) | ((word & 0xffu) << 16) | ((word >> 16) & 0xffu);
+        } else {
+            word = pixelTextureWord(word, components);
+        }
         pixels_.push_back(word);
     }
     if (tooLarge) {

@@ -290,10 +290,19 @@ TEST_F(ImageTest, RefusesPixelTextureSizesWhoseProductOverflows) {
     EXPECT_FALSE(huge.loaded());
 }
 
-TEST_F(ImageTest, ReadsComponentsOtherThanThreeAfterReportingThem) {
-    ImageImpl image;
-    readPixelTexture(image, "1 1 4 0x11223344 }");
-    EXPECT_TRUE(image.loaded());
+TEST_F(ImageTest, ReadsComponentsOtherThanThreeIntoTheirChannelsAfterReportingThem) {
+    ImageImpl rgba;
+    readPixelTexture(rgba, "1 1 4 0x11223344 }");
+    ASSERT_TRUE(rgba.loaded());
+    EXPECT_EQ(bytesOf(rgba.pixels()[0]), (std::array<std::uint8_t, 4>{0x11, 0x22, 0x33, 0x44}));
+    ImageImpl grey;
+    readPixelTexture(grey, "2 1 1 0x80 0xff }");
+    ASSERT_TRUE(grey.loaded());
+    EXPECT_EQ(bytesOf(grey.pixels()[0]), (std::array<std::uint8_t, 4>{0x80, 0x80, 0x80, 0xff}));
+    ImageImpl greyAlpha;
+    readPixelTexture(greyAlpha, "1 1 2 0x8040 }");
+    ASSERT_TRUE(greyAlpha.loaded());
+    EXPECT_EQ(bytesOf(greyAlpha.pixels()[0]), (std::array<std::uint8_t, 4>{0x80, 0x80, 0x80, 0x40}));
 }
 
 std::string writtenText(const std::function<bool(std::FILE*)>& write) {
