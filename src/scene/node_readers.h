@@ -8,7 +8,8 @@
 // "Normal ", "vector ", "normalIndex", "creaseAngle", "Material ", "Texture2 ", "TextureCoordinate2 ",
 // "Viewpoint", "PerspectiveCamera", "LOD ", "range ", "DirectionalLight", "Sound ", "NavigationInfo ",
 // "Background", "KvxChildren ", "KvxChEnd". Any other keyword reaches a registered reader only
-// through the shape field reader, which is offered every keyword the group itself does not take.
+// through the shape field reader, which is offered every other keyword before the transform fields
+// and the group's own table.
 #include <functional>
 #include <string_view>
 
