@@ -1,0 +1,234 @@
+// Drawing face sets: the arrays built by prepare go to OpenGL in one glDrawElements call, from
+// buffer objects (OpenGL 1.5) where the context has them, else from client arrays (OpenGL 1.1).
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "core/numbers.h"
+#include "geometry/appearance.h"
+#include "geometry/face_object.h"
+#include "geometry/shape_node.h"
+#include "scene/scene_report.h"
+
+namespace kinemo {
+namespace {
+
+std::mutex& pendingMutex() {
+    static std::mutex m;
+    return m;
+}
+std::vector<GLuint>& pendingBuffers() {
+    static std::vector<GLuint> v;
+    return v;
+}
+std::atomic<std::uint64_t>& bufferGeneration() {
+    static std::atomic<std::uint64_t> g{1};
+    return g;
+}
+
+// Whether the current context has buffer objects: version 1.5 or later.
+bool haveBufferObjects() {
+    static int known = -1;
+    if (known < 0) {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        if (!version) return false;
+        const int major = std::atoi(version);
+        const char* dot = std::strchr(version, '.');
+        const int minor = dot ? std::atoi(dot + 1) : 0;
+        known = (major > 1 || (major == 1 && minor >= 5)) ? 1 : 0;
+    }
+    return known == 1;
+}
+
+float& lastLineWidth() {
+    static float w = -1.0f;
+    return w;
+}
+
+}  // namespace
+
+void releaseFaceBuffers(FaceRenderArrays& a) {
+    if (a.uploaded && a.bufferGeneration == bufferGeneration().load()) {
+        std::lock_guard<std::mutex> lock(pendingMutex());
+        for (GLuint name : {a.vertexBuffer, a.colourBuffer, a.indexBuffer})
+            if (name) pendingBuffers().push_back(name);
+    }
+    a.vertexBuffer = a.colourBuffer = a.indexBuffer = 0;
+    a.uploaded = false;
+}
+
+void deletePendingFaceBuffers() {
+    std::vector<GLuint> names;
+    {
+        std::lock_guard<std::mutex> lock(pendingMutex());
+        names.swap(pendingBuffers());
+    }
+    if (!names.empty()) glDeleteBuffers(GLsizei(names.size()), names.data());
+}
+
+void forgetFaceBufferObjects() {
+    ++bufferGeneration();
+    std::lock_guard<std::mutex> lock(pendingMutex());
+    pendingBuffers().clear();
+}
+
+void FaceObject::render(ShapeNode& node, const ShapeDrawContext& context) {
+    if (state_ != Ready) return;
+    if (reportLevel().reaches(11))
+        sceneLog(formatC(textured_ ? "FaceObject::renderTextured numPoint: %ld\n" : "FaceObject.renderShape numPoint: %ld\n",
+                         long(vertexRefCount)));
+    drawArrays(*this, node, context);
+}
+
+void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const ShapeDrawContext& context) {
+    auto& a = const_cast<FaceRenderArrays&>(data.arrays_);
+    if (!a.indices.empty() && !a.vertices.empty()) {
+        const bool buffers = !context.offscreen && haveBufferObjects();
+        if (buffers) {
+            deletePendingFaceBuffers();
+            if (a.uploaded && a.bufferGeneration != bufferGeneration().load()) a.uploaded = false;
+            if (!a.uploaded) {
+                GLuint names[3] = {0, 0, 0};
+                glGenBuffers(a.colours.empty() ? 2 : 3, names);
+                a.vertexBuffer = names[0];
+                a.indexBuffer = names[1];
+                a.colourBuffer = a.colours.empty() ? 0 : names[2];
+                glBindBuffer(GL_ARRAY_BUFFER, a.vertexBuffer);
+                glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(a.vertices.size() * sizeof(float)), a.vertices.data(),
+                             GL_STATIC_DRAW);
+                if (a.colourBuffer) {
+                    glBindBuffer(GL_ARRAY_BUFFER, a.colourBuffer);
+                    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(a.colours.size() * sizeof(float)), a.colours.data(),
+                                 GL_STATIC_DRAW);
+                }
+                glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, a.indexBuffer);
+                glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(a.indices.size() * sizeof(std::uint32_t)),
+                             a.indices.data(), GL_STATIC_DRAW);
+                a.bufferGeneration = bufferGeneration().load();
+                a.uploaded = true;
+            }
+        }
+        const GLsizei stride = GLsizei(a.floatsPerVertex * sizeof(float));
+        const char* base = buffers ? nullptr : reinterpret_cast<const char*>(a.vertices.data());
+        if (buffers) glBindBuffer(GL_ARRAY_BUFFER, a.vertexBuffer);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glNormalPointer(GL_FLOAT, stride, base);
+        glVertexPointer(3, GL_FLOAT, stride, base + 3 * sizeof(float));
+        if (a.textured) {
+            glEnable(GL_TEXTURE_2D);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, stride, base + 6 * sizeof(float));
+        }
+        const bool colours = !a.colours.empty();
+        if (colours) {
+            glEnable(GL_COLOR_MATERIAL);
+            glColorMaterial(GL_FRONT, GL_DIFFUSE);
+            glEnableClientState(GL_COLOR_ARRAY);
+            if (buffers) {
+                glBindBuffer(GL_ARRAY_BUFFER, a.colourBuffer);
+                glColorPointer(3, GL_FLOAT, 0, nullptr);
+            } else {
+                glColorPointer(3, GL_FLOAT, 0, a.colours.data());
+            }
+        }
+        // Solid shapes show only the faces turned to the viewer: the hardware's back-face test
+        // decides the same as the viewer-against-plane test for counter-clockwise triangles.
+        const bool cull = data.settings.solid;
+        if (cull) {
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+            glFrontFace(GL_CCW);
+        }
+        if (buffers) {
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, a.indexBuffer);
+            glDrawElements(GL_TRIANGLES, GLsizei(a.indices.size()), GL_UNSIGNED_INT, nullptr);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+            glBindBuffer(GL_ARRAY_BUFFER, 0);
+        } else {
+            glDrawElements(GL_TRIANGLES, GLsizei(a.indices.size()), GL_UNSIGNED_INT, a.indices.data());
+        }
+        if (cull) glDisable(GL_CULL_FACE);
+        if (colours) {
+            glDisableClientState(GL_COLOR_ARRAY);
+            glDisable(GL_COLOR_MATERIAL);
+        }
+        if (a.textured) {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            glDisable(GL_TEXTURE_2D);
+        }
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+    }
+    if (data.lineIndex && data.points) data.drawLines(node);
+}
+
+// Lines in the material's emissive colour, without lighting. With a length limit below 1e30 only
+// the first limit units of the accumulated length are drawn (negative: only what lies beyond).
+void FaceObject::drawLines(ShapeNode& node) const {
+    const VectorL& li = *lineIndex;
+    const std::int32_t n = li.count(), rows = points->rows();
+    if (reportLevel().reaches(11)) sceneLog(formatC("FaceObject.renderLines numLine: %ld\n", long(n / 3)));
+    glDisable(GL_LIGHTING);
+    const Colour& c = node.appearance().material().baseEmissive();
+    glColor3f(c[0], c[1], c[2]);
+    const float width = faceObjectSettings().lineWidth;
+    if (width != lastLineWidth()) {
+        glLineWidth(width);
+        lastLineWidth() = width;
+    }
+    std::vector<float> vertices;
+    vertices.reserve(std::size_t(n) * 2 * 3);
+    const bool limited = lineLengthLimit_ < 1.0e30f;
+    const double limit = lineLengthLimit_;
+    double run = 0.0;
+    for (std::int32_t i = 0; i + 1 < n;) {
+        const std::int32_t a = li[i], b = li[i + 1];
+        if (b < 0) {
+            i += 2;
+            continue;
+        }
+        if (a < 0) {
+            ++i;
+            continue;
+        }
+        ++i;
+        if (a >= rows || b >= rows) continue;
+        const float *p = points->row(a), *q = points->row(b);
+        float from[3] = {p[0], p[1], p[2]}, to[3] = {q[0], q[1], q[2]};
+        if (limited) {
+            const double len = std::sqrt(double(q[0] - p[0]) * (q[0] - p[0]) + double(q[1] - p[1]) * (q[1] - p[1]) +
+                                         double(q[2] - p[2]) * (q[2] - p[2]));
+            const double s0 = run, s1 = run + len;
+            run = s1;
+            if (limit >= 0) {
+                if (s0 >= limit) break;
+                if (s1 > limit && len > 0)
+                    for (int k = 0; k < 3; ++k) to[k] = float(p[k] + (q[k] - p[k]) * (limit - s0) / len);
+            } else {
+                const double from0 = -limit;
+                if (s1 <= from0) continue;
+                if (s0 < from0 && len > 0)
+                    for (int k = 0; k < 3; ++k) from[k] = float(p[k] + (q[k] - p[k]) * (from0 - s0) / len);
+            }
+        }
+        vertices.insert(vertices.end(), from, from + 3);
+        vertices.insert(vertices.end(), to, to + 3);
+    }
+    if (!vertices.empty()) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+        glDrawArrays(GL_LINES, 0, GLsizei(vertices.size() / 3));
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    glEnable(GL_LIGHTING);
+}
+
+}  // namespace kinemo

@@ -1,0 +1,38 @@
+#pragma once
+// Shared pieces of the geometry readers: list reading (text or binary blocks), words, and the
+// copies that DEF names point to.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "core/basic_object.h"
+#include "geometry/matrix.h"
+#include "geometry/vector.h"
+#include "scene/keywords.h"
+
+namespace kinemo {
+
+// Forgets the copies of DEF'd point, normal and index lists (the scene is closed).
+void clearDefSnapshots();
+
+namespace reading {
+
+// end when given; else the end of the text being read, or the zero byte.
+const char* textEndFor(const char* text, const char* end);
+// Our own document files hold their lists as binary blocks.
+bool binaryLists();
+std::string_view readWord(const char*& p, const char* end);
+// A DEF'd list is registered as a copy of its own, so that cleaning the face set that read it
+// (which renumbers its points) cannot change what a later USE gets.
+void registerSnapshot(std::unique_ptr<BasicObject> copy);
+// A list of rows of columns floats into dest (null when empty); registered under a pending DEF.
+const char* readMatrix(const char* p, const char* end, std::int32_t columns, std::unique_ptr<MatrixF>& dest,
+                       std::int32_t kind);
+const char* readIndexList(const char* p, const char* end, std::unique_ptr<VectorL>& dest, std::int32_t kind,
+                          bool registerDef);
+// The body of a node such as "Coordinate { point [...] }": the list after field inside it.
+const char* readNodeList(const char* p, const char* end, Keyword field, std::int32_t columns,
+                         std::unique_ptr<MatrixF>& dest, std::int32_t kind);
+
+}  // namespace reading
+}  // namespace kinemo

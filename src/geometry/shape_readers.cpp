@@ -1,0 +1,286 @@
+// The shape readers as the group reader calls them: VRML 2 Shape bodies, and the VRML 1 and
+// Inventor separator elements, whose coordinates, normals, texture points, material and texture
+// are state that the face sets after them take.
+#include <cstring>
+#include <mutex>
+
+#include "geometry/face_object.h"
+#include "geometry/face_object_reading.h"
+#include "geometry/face_ref.h"
+#include "geometry/primitives.h"
+#include "geometry/shape_node.h"
+#include "scene/def_registry.h"
+#include "scene/err_tree_manipulation.h"
+#include "scene/group_node.h"
+#include "scene/matchers.h"
+#include "scene/node_readers.h"
+#include "scene/reading_state.h"
+#include "scene/scene_report.h"
+#include "scene/tokenizer.h"
+
+namespace kinemo {
+namespace {
+
+// The VRML 1 state of a separator. Lists are shared with the separators inside it and never
+// changed in place; a face set takes only the rows it uses.
+class Vrml1ShapeState : public BasicObject {
+public:
+    std::shared_ptr<const MatrixF> points, normals, texCoord;
+    std::shared_ptr<const Material> material;
+    std::shared_ptr<const Texture> texture;
+};
+
+Vrml1ShapeState& stateOf(GroupNode& g) {
+    if (auto* s = dynamic_cast<Vrml1ShapeState*>(g.prototypeShape.get())) return *s;
+    auto s = std::make_unique<Vrml1ShapeState>();
+    Vrml1ShapeState& ref = *s;
+    g.prototypeShape = std::move(s);
+    return ref;
+}
+
+// The rows of source that index uses, renumbered in order of first use; indices past the rows are
+// kept past the new rows, so that the face set's own checks drop their faces.
+std::unique_ptr<MatrixF> takeUsedRows(const MatrixF& source, VectorL* index) {
+    const std::int32_t rows = source.rows(), columns = source.columns();
+    if (!index) return source.clone();
+    std::vector<std::int32_t> map;
+    std::vector<float> out;
+    // A face set using most of the list takes it whole.
+    if (std::int64_t(index->count()) * 2 >= rows) {
+        map.assign(std::size_t(rows), -1);
+        std::int32_t next = 0;
+        for (std::int32_t& v : *index) {
+            if (v < 0 || v >= rows) continue;
+            if (map[std::size_t(v)] < 0) {
+                map[std::size_t(v)] = next++;
+                out.insert(out.end(), source.row(v), source.row(v) + columns);
+            }
+            v = map[std::size_t(v)];
+        }
+    } else {
+        std::unordered_map<std::int32_t, std::int32_t> sparse;
+        sparse.reserve(std::size_t(index->count()));
+        for (std::int32_t& v : *index) {
+            if (v < 0 || v >= rows) continue;
+            auto [it, fresh] = sparse.emplace(v, std::int32_t(out.size() / std::size_t(columns)));
+            if (fresh) out.insert(out.end(), source.row(v), source.row(v) + columns);
+            v = it->second;
+        }
+    }
+    const std::int32_t kept = std::int32_t(out.size() / std::size_t(columns));
+    for (std::int32_t& v : *index)
+        if (v >= rows) v = kept + (v - rows);  // still past the end
+    auto m = std::make_unique<MatrixF>(kept, columns);
+    if (!out.empty()) std::memcpy(m->data(), out.data(), out.size() * sizeof(float));
+    m->setKind(source.kind());
+    return m;
+}
+
+ShapeNode* attachShape(GroupNode& g, std::unique_ptr<ShapeNode> shape) {
+    try {
+        ShapeNode* raw = static_cast<ShapeNode*>(g.addChild(std::move(shape)));
+        defRegistry().registerDef(raw);
+        return raw;
+    } catch (const ErrTreeManipulation& e) {
+        e.report();
+        return nullptr;
+    }
+}
+
+// Finishes a shape's face set; a face set that is unusable, or was split into new shapes, takes
+// its shape away.
+void finishShape(GroupNode& g, ShapeNode* shape) {
+    if (!shape) return;
+    FaceObject* face = shape->geometry() ? shape->geometry()->asFaceObject() : nullptr;
+    bool keep = true;
+    if (face && face->state() != FaceObject::Read && face->state() != FaceObject::Ready) keep = face->finishReading(shape, &g);
+    if (!keep) {
+        if (std::unique_ptr<Node> gone = shape->detachFromParent()) gone.reset();
+    }
+}
+
+const char* readVrml2Shape(GroupNode& g, const char* after) {
+    auto shape = std::make_unique<ShapeNode>(true);
+    ShapeNode* raw = attachShape(g, std::move(shape));
+    if (!raw) return after;
+    const char* p = raw->readFromString(after, nullptr, &g);
+    if (!raw->geometry() && raw->parent()) {
+        // Nothing to draw: a face set that failed, or a body without geometry.
+        if (std::unique_ptr<Node> gone = raw->detachFromParent()) gone.reset();
+    }
+    return p;
+}
+
+// A VRML 1 shape: a new shape node with the separator's material and texture, its geometry read
+// from the element's body.
+ShapeNode* newVrml1Shape(GroupNode& g) {
+    auto shape = std::make_unique<ShapeNode>(true);
+    shape->settings = defaultShapeSettings(true);
+    const ShapeSettings& groupSettings = *g.shapeSettings;
+    if (groupSettings.normalBinding != Binding::Default) shape->settings.normalBinding = groupSettings.normalBinding;
+    shape->settings.creaseAngle = groupSettings.creaseAngle;
+    shape->settings.solid = groupSettings.solid;
+    shape->settings.ccw = groupSettings.ccw;
+    Vrml1ShapeState& state = stateOf(g);
+    if (state.material) {
+        shape->appearance().material().copyValues(*state.material, false);
+        shape->appearance().material().copyValues(*state.material, true);
+    }
+    if (state.texture) {
+        auto t = std::make_unique<Texture>();
+        t->copyFrom(*state.texture);
+        shape->appearance().setTexture(std::move(t));
+    }
+    return attachShape(g, std::move(shape));
+}
+
+const char* readVrml1FaceSet(GroupNode& g, Keyword k, const char* after) {
+    if (!readingState().isVrml1()) {
+        // A VRML 2 face set outside a Shape: a shape of its own.
+        auto shape = std::make_unique<ShapeNode>(true);
+        ShapeNode* raw = attachShape(g, std::move(shape));
+        if (!raw) return after;
+        std::unique_ptr<ShapeBasics> geometry;
+        const char* p = readGeometryNode(k, after, nullptr, raw, geometry);
+        raw->setGeometry(std::move(geometry));
+        finishShape(g, raw);
+        return p;
+    }
+    ShapeNode* shape = newVrml1Shape(g);
+    if (!shape) return after;
+    Vrml1ShapeState& state = stateOf(g);
+    auto face = std::make_unique<FaceObject>();
+    copyShapeSettings(face->settings, shape->settings);
+    FaceObject* f = face.get();
+    shape->setGeometry(std::move(face));
+    defRegistry().registerDef(f);
+    const char* p;
+    if (k == kw::IndexedTriangleStripSet)
+        p = f->readIndexedTriangleStripSet(after, nullptr, shape);
+    else if (k == kw::IndexedLineSet)
+        p = f->readIndexedLineSet(after, nullptr);
+    else
+        p = f->readIndexedFaceSet(after, nullptr, shape);
+    if (!f->points && state.points) f->points = takeUsedRows(*state.points, f->coordIndex ? f->coordIndex.get() : f->lineIndex.get());
+    if (!f->normals && state.normals && f->normalIndex) f->normals = takeUsedRows(*state.normals, f->normalIndex.get());
+    else if (!f->normals && state.normals && !f->normalIndex) f->normals = state.normals->clone();
+    if (!f->texCoord && state.texCoord) {
+        f->texCoord = f->texCoordIndex ? takeUsedRows(*state.texCoord, f->texCoordIndex.get()) : state.texCoord->clone();
+        f->texCoordWork = f->texCoord->clone();
+    }
+    finishShape(g, shape);
+    return p;
+}
+
+const char* readPrimitive(GroupNode& g, Keyword k, const char* after) {
+    ShapeNode* shape = readingState().isVrml1() ? newVrml1Shape(g) : attachShape(g, std::make_unique<ShapeNode>(true));
+    if (!shape) return after;
+    std::unique_ptr<ShapeBasics> geometry;
+    const char* p = readGeometryNode(k, after, nullptr, shape, geometry);
+    shape->setGeometry(std::move(geometry));
+    finishShape(g, shape);
+    return p;
+}
+
+template <class T>
+std::shared_ptr<const MatrixF> readStateList(const char* after, Keyword field, std::int32_t columns, std::int32_t kind,
+                                             const char*& p) {
+    std::unique_ptr<MatrixF> m;
+    p = reading::readNodeList(after, reading::textEndFor(after, nullptr), field, columns, m, kind);
+    return std::shared_ptr<const MatrixF>(std::move(m));
+}
+
+bool useVrml1Object(GroupNode& g, BasicObject& object) {
+    Vrml1ShapeState& state = stateOf(g);
+    if (auto* m = dynamic_cast<MatrixF*>(&object)) {
+        std::shared_ptr<const MatrixF> copy(m->clone());
+        if (m->columns() == 2)
+            state.texCoord = copy;
+        else if (m->kind() == MatrixF::KindNormals)
+            state.normals = copy;
+        else
+            state.points = copy;
+        return true;
+    }
+    if (auto* material = dynamic_cast<Material*>(&object)) {
+        state.material = std::make_shared<Material>(*material);
+        return true;
+    }
+    if (auto* face = dynamic_cast<FaceObject*>(&object)) {
+        ShapeNode* shape = newVrml1Shape(g);
+        if (!shape) return true;
+        shape->setGeometry(face->makeReference());
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void registerShapeReaders() {
+    static std::once_flag once;
+    std::call_once(once, [] {});
+    registerNodeReader(kw::Shape, [](GroupNode& g, Keyword, const char*, const char* after) {
+        return readVrml2Shape(g, after);
+    });
+    for (Keyword k : {kw::IndexedFaceSet, kw::IndexedTriangleStripSet, kw::IndexedLineSet})
+        registerNodeReader(k, [](GroupNode& g, Keyword key, const char*, const char* after) {
+            return readVrml1FaceSet(g, key, after);
+        });
+    for (Keyword k : {kw::Box, kw::Cube, kw::Cylinder, kw::Cone, kw::Sphere, kw::Extrusion, kw::ElevationGrid})
+        registerNodeReader(k, [](GroupNode& g, Keyword key, const char*, const char* after) {
+            return readPrimitive(g, key, after);
+        });
+    registerNodeReader(kw::Coordinate3, [](GroupNode& g, Keyword, const char*, const char* after) {
+        const char* p;
+        stateOf(g).points = readStateList<void>(after, kw::point, 3, MatrixF::KindCoordinates, p);
+        return p;
+    });
+    registerNodeReader(kw::Normal, [](GroupNode& g, Keyword, const char*, const char* after) {
+        const char* p;
+        stateOf(g).normals = readStateList<void>(after, kw::vector, 3, MatrixF::KindNormals, p);
+        return p;
+    });
+    registerNodeReader(kw::TextureCoordinate2, [](GroupNode& g, Keyword, const char*, const char* after) {
+        const char* p;
+        stateOf(g).texCoord = readStateList<void>(after, kw::point, 2, MatrixF::KindNone, p);
+        return p;
+    });
+    registerNodeReader(kw::creaseAngle, [](GroupNode& g, Keyword, const char*, const char* after) {
+        const float a = float(readFloat(after));
+        g.shapeSettings->creaseAngle = a;
+        const char* p = after;
+        reading::readWord(p, reading::textEndFor(after, nullptr));
+        return p;
+    });
+    if (!findNodeReader(kw::Material))
+        registerNodeReader(kw::Material, [](GroupNode& g, Keyword, const char*, const char* after) {
+            auto m = std::make_shared<Material>();
+            const char* p = m->readFromString(after, reading::textEndFor(after, nullptr));
+            if (defRegistry().hasPendingName()) reading::registerSnapshot(std::make_unique<Material>(*m));
+            stateOf(g).material = m;
+            return p;
+        });
+    if (!findNodeReader(kw::Texture2))
+        registerNodeReader(kw::Texture2, [](GroupNode& g, Keyword, const char*, const char* after) {
+            auto t = std::make_shared<Texture>();
+            const char* p = t->readFromString(after, reading::textEndFor(after, nullptr));
+            stateOf(g).texture = t->image() || !t->fileName().empty() ? t : nullptr;
+            return p;
+        });
+    setVrml1UseHandler(useVrml1Object);
+    setVrml1StateInheritor([](GroupNode& from, GroupNode& to) {
+        if (auto* s = dynamic_cast<Vrml1ShapeState*>(from.prototypeShape.get()))
+            to.prototypeShape = std::make_unique<Vrml1ShapeState>(*s);
+    });
+    setShapeTransformer([](Node& node, const tmath::Affine& map) {
+        ShapeNode* shape = node.asShapeNode();
+        if (!shape) return;
+        float linear[9], offset[3];
+        for (int i = 0; i < 9; ++i) linear[i] = float(map.linear[i]);
+        for (int i = 0; i < 3; ++i) offset[i] = float(map.offset[i]);
+        shape->transformBy(linear, offset);
+    });
+}
+
+}  // namespace kinemo
