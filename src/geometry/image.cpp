@@ -122,6 +122,14 @@ constexpr std::string_view kImageDataEnd = "\n</ImageData>";
 
 }  // namespace
 
+namespace {
+std::int32_t imageWritePass = -1;
+}
+
+std::int32_t beginImageWritePass() { return ++imageWritePass; }
+
+std::int32_t currentImageWritePass() { return imageWritePass; }
+
 bool isAbsoluteImageName(std::string_view name) {
     return (!name.empty() && name[0] == '/') || name.find(':') != std::string_view::npos;
 }

@@ -92,6 +92,12 @@ private:
     std::unique_ptr<CDIB> bitmap_;
 };
 
+// The scene writer starts a numbered pass for every save; within a pass a binary document carries
+// each image's inline record once, where the first texture showing it is written. Before the
+// first pass (-1) every texture writes its record.
+std::int32_t beginImageWritePass();
+std::int32_t currentImageWritePass();
+
 // Resamples decoded pixels into texture words: power-of-two sizes not above the file's (sizes
 // below 2 stay), the first row taken from the bottom of the file, alpha kTextureAlpha.
 void resampleForTexture(const DecodedImage& image, std::vector<std::uint32_t>& pixels, std::int32_t& width,

@@ -154,7 +154,11 @@ void Texture::writeText(std::string& out) const {
     if (!fileName_.empty()) {
         out += "\n    texture ImageTexture {";
         // The record sits inside the texture body, where the texture reader takes it.
-        if (binaryWriteMode() && image_) image_->appendImageData(out);
+        const std::int32_t pass = currentImageWritePass();
+        if (binaryWriteMode() && image_ && (pass < 0 || image_->writeMark() != pass)) {
+            image_->appendImageData(out);
+            image_->setWriteMark(pass);
+        }
         out += "\n      repeatS ";
         out += repeatS;
         out += "\n      repeatT ";

@@ -154,6 +154,28 @@ TEST_F(TextureTest, CarriesItsImageInsideTheTextureBodyInBinaryDocuments) {
     EXPECT_EQ(back.image()->pixels(), t.image()->pixels());
 }
 
+TEST_F(TextureTest, CarriesEachImageOncePerSavePass) {
+    Texture first, second;
+    read(first, "{ url \"grey_16x9.jpg\" }");
+    read(second, "{ url \"grey_16x9.jpg\" }");
+    ASSERT_EQ(first.image(), second.image());
+    const auto records = [&] {
+        std::string out;
+        BinaryWriteModeScope binary(true);
+        first.writeText(out);
+        second.writeText(out);
+        std::size_t count = 0;
+        for (std::size_t at = out.find("<ImageData>"); at != std::string::npos; at = out.find("<ImageData>", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    beginImageWritePass();
+    EXPECT_EQ(records(), 1u);
+    beginImageWritePass();
+    EXPECT_EQ(records(), 1u) << "a new save writes the record again";
+}
+
 class AppearanceTest : public TextureTest {};
 
 TEST_F(AppearanceTest, ReadsMaterialTextureAndTransform) {
