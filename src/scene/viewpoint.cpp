@@ -44,9 +44,10 @@ struct ViewpointState {
     std::function<void(float, float)> perspective;
 };
 
+// Never destroyed: viewpoints in trees that outlive the statics still leave the list on deletion.
 ViewpointState& state() {
-    static ViewpointState s;
-    return s;
+    static ViewpointState* s = new ViewpointState;
+    return *s;
 }
 
 ReportLevel& reportLevel() {
@@ -529,12 +530,17 @@ ViewPoint* readViewpointDefinition(std::unique_ptr<ViewPoint> viewpoint, const c
         after = std::min(text + 3, end);
         return nullptr;
     }
-    const char* blockEnd = close + kBlockEnd.size();
-    after = blockEnd;
     // The keys stand before the names; searching no further keeps a name such as "Endposition"
     // from being read as a key, and a block without a key from taking a later block's.
     const bool tagForm = textTagForm();
     const char* namesStart = tagForm ? findIn(text, close, "<kmxTEXT") : findIn(text, close, "# [");
+    if (tagForm && namesStart) {
+        // A name may hold "[END]"; the block ends after the names' closing tag, which no text holds.
+        if (const char* namesEnd = findIn(namesStart, end, "</kmxTEXT>"); namesEnd && namesEnd > close)
+            if (const char* later = findIn(namesEnd, end, kBlockEnd)) close = later;
+    }
+    const char* blockEnd = close + kBlockEnd.size();
+    after = blockEnd;
     const char* keysEnd = namesStart ? namesStart : close;
 
     float position[3] = {0, 0, 0}, rotation[4] = {0, 0, 1, 0};

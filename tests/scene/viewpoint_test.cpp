@@ -103,6 +103,21 @@ TEST_F(ViewPointTest, DefinitionsWriteReadWriteKeepsEveryLanguageByteForByte) {
     EXPECT_EQ(first, second);
 }
 
+TEST_F(ViewPointTest, NameHoldingTheEndMarkerSurvivesASaveAndReload) {
+    ViewPoint* vp = root().createChild<ViewPoint>();
+    vp->setName("Step [END] # 3");
+    registerViewpoint(*vp);
+    std::string first;
+    writeViewpointDefinitions(first);
+    clearViewpoints();
+    loadViewpoints(first.c_str(), first.c_str() + first.size(), nodeTable());
+    ASSERT_EQ(viewpointCount(), 1);
+    EXPECT_EQ(viewpointAt(0)->getName(), "Step [END] # 3");
+    std::string second;
+    writeViewpointDefinitions(second);
+    EXPECT_EQ(first, second);
+}
+
 TEST_F(ViewPointTest, DefinitionNamingAShapeOrNoNodeIsReportedAndNotListed) {
     Node* shape = root().createChild<BoxNode>(0, 0, 0, 1, 1, 1);
     const std::string text = definitionText("\n# partId " + std::to_string(shape->id()) +
