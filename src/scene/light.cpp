@@ -54,7 +54,10 @@ const char* Light::readBlock(const char* text, const char* end) {
     const char* a = findIn(text, blockEnd, "ambient");
     const char* i = findIn(text, blockEnd, "intensity");
     const char* d = findIn(text, blockEnd, "direction");
-    const char* missing = !a ? "ambient not found" : !i ? "intensityText not found" : !d ? "directionText not found" : nullptr;
+    const char* missing = !a   ? "ambient not found"
+                          : !i ? "intensityText not found"
+                          : !d ? "directionText not found"
+                               : nullptr;
     if (missing) {
         logLine(formatC("Parser error in Light: %s\n", missing));
         sceneReport("Parsing Error!", 1, true);

@@ -183,7 +183,8 @@ const char* LOD::readBody(const char* text, const char* end) {
         if (hit.keyword == kw::range) {
             const char* q = pos;
             while (q < end && *q && isSpace(*q)) ++q;
-            const char* p = (q < end && *q == '[') ? ranges.readFromString(pos, end) : ranges.readFromString(pos, end, 1);
+            const char* p =
+                (q < end && *q == '[') ? ranges.readFromString(pos, end) : ranges.readFromString(pos, end, 1);
             pos = p > pos ? p : pos;
             continue;
         }

@@ -28,7 +28,6 @@ const char* textEnd(const char* text, const char* end) {
     return text + std::strlen(text);
 }
 
-
 }  // namespace
 
 const SceneLight& sceneLight() { return light(); }
@@ -48,7 +47,8 @@ void commitSceneLight() { light().committed = light().live; }
 void revertSceneLight() { light().live = light().committed; }
 
 void setSceneLightDirection(float x, float y, float z) {
-    for (LightValues* v : {&light().committed, &light().live}) v->direction[0] = x, v->direction[1] = y, v->direction[2] = z;
+    for (LightValues* v : {&light().committed, &light().live})
+        v->direction[0] = x, v->direction[1] = y, v->direction[2] = z;
     requestRedraw();
 }
 

@@ -118,8 +118,9 @@ const char* SoundNode::readBody(const char* text, const char* end) {
 
 void SoundNode::writeVrml(std::string& out) const {
     if (readingState().writingBinary)
-        sceneReport(formatC("Wave file '%s' cannot be integrated in binary file. \nDistribute separately.", url.c_str()),
-                    2, false);
+        sceneReport(
+            formatC("Wave file '%s' cannot be integrated in binary file. \nDistribute separately.", url.c_str()), 2,
+            false);
     out += "\nSound {";
     out += "\n\tsource AudioClip {";
     out += "\n\t\turl \"" + url + "\"";
@@ -154,8 +155,8 @@ void SoundNode::prepareFrame(const ViewPoint* current) {
     if (vp) {
         const CameraMatrix m = vp->applyCamera(0.0);
         for (int i = 0; i < 3; ++i)
-            seen[i] = m.rotation[i * 3] * world[0] + m.rotation[i * 3 + 1] * world[1] + m.rotation[i * 3 + 2] * world[2] +
-                      m.translation[i];
+            seen[i] = m.rotation[i * 3] * world[0] + m.rotation[i * 3 + 1] * world[1] +
+                      m.rotation[i * 3 + 2] * world[2] + m.translation[i];
     }
     const double d = std::sqrt(seen[0] * seen[0] + seen[1] * seen[1] + seen[2] * seen[2]);
     // Full volume inside the minimum distance, none beyond the maximum, linear between.

@@ -81,7 +81,8 @@ tmath::Quat frameRotation(const Node* node) {
     for (const Node* n = node; n && n->parent(); n = n->parent())
         if (const TransformNode* t = const_cast<Node*>(n)->asTransformNode()) chain.push_back(t);
     tmath::Quat q;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) q = tmath::multiply(q, quatOf((*it)->currentTransform.rotation()));
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        q = tmath::multiply(q, quatOf((*it)->currentTransform.rotation()));
     return q;
 }
 
@@ -250,7 +251,8 @@ CameraMatrix ViewPoint::applyCamera(double stereoOffset) {
             for (int j = 0; j < 3; ++j) m.rotation[i * 3 + j] = r[j * 3 + i];
     }
     for (int i = 0; i < 3; ++i)
-        m.translation[i] = -(m.rotation[i * 3] * eye[0] + m.rotation[i * 3 + 1] * eye[1] + m.rotation[i * 3 + 2] * eye[2]);
+        m.translation[i] =
+            -(m.rotation[i * 3] * eye[0] + m.rotation[i * 3 + 1] * eye[1] + m.rotation[i * 3 + 2] * eye[2]);
     for (int i = 0; i < 3; ++i) m.eye[i] = eye[i];
     if (stereoOffset != 0.0) {
         m.translation[0] += stereoOffset;
@@ -508,9 +510,11 @@ const char* readVrmlViewpoint(ViewPoint& viewpoint, const char* text, const char
     }
     for (TransformData* r : {&viewpoint.initialTransform, &viewpoint.currentTransform}) {
         if (hasPosition)
-            r->setTranslation(float(rs.scaled(position[0])), float(rs.scaled(position[1])), float(rs.scaled(position[2])));
+            r->setTranslation(float(rs.scaled(position[0])), float(rs.scaled(position[1])),
+                              float(rs.scaled(position[2])));
         if (hasOrientation) r->setRotation(orientation[0], orientation[1], orientation[2], orientation[3]);
-        if (hasCenter) r->setCenter(float(rs.scaled(center[0])), float(rs.scaled(center[1])), float(rs.scaled(center[2])));
+        if (hasCenter)
+            r->setCenter(float(rs.scaled(center[0])), float(rs.scaled(center[1])), float(rs.scaled(center[2])));
     }
     ViewpointState& s = state();
     if (viewpoint.getName() == "noName") viewpoint.setName(formatC("noname%ld", s.nameCounter++));
@@ -606,7 +610,8 @@ const char* loadViewpoints(const char* text, const char* end, NodeTable& table) 
     const char* pos = text;
     while (marker) {
         const char* after = nullptr;
-        ViewPoint* vp = readViewpointDefinition(std::make_unique<ViewPoint>(), marker + kMarker.size(), end, table, after);
+        ViewPoint* vp =
+            readViewpointDefinition(std::make_unique<ViewPoint>(), marker + kMarker.size(), end, table, after);
         pos = after;
         if (verbose) logLine(formatC("ViewPoint.loadViewpoints endPos: %ld\n", long(pos - text)));
         // Only a viewpoint that was attached may become the current one.

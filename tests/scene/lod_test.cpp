@@ -66,8 +66,9 @@ TEST_F(LodTest, FramePassMeasuresFromTheCurrentViewpointToTheCentre) {
 }
 
 TEST_F(LodTest, ReadsCentreRangesAndLevelsAndStopsAtItsOwnEnd) {
-    readInto(root(), "DEF Detail LOD { center 1 2 3 range [ 10, 20 ] level [ Transform { } Transform { } Group { } ] }\n"
-                     "Transform { }\n");
+    readInto(root(),
+             "DEF Detail LOD { center 1 2 3 range [ 10, 20 ] level [ Transform { } Transform { } Group { } ] }\n"
+             "Transform { }\n");
     ASSERT_EQ(root().childCount(), 2u);
     auto* lod = dynamic_cast<LOD*>(root().child(0));
     ASSERT_NE(lod, nullptr);

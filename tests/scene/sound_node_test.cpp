@@ -27,9 +27,10 @@ protected:
 };
 
 TEST_F(SoundNodeTest, ReadsEveryFieldOfTheNodeAndItsClip) {
-    readInto(root(), "Sound {\n source AudioClip { url \"bell.wav\" loop FALSE }\n direction 0 1 0\n"
-                     " location 1 2 3\n intensity 0.8\n maxBack 50\n maxFront 60\n minBack 2\n minFront 3\n"
-                     " spatialize FALSE\n}\n");
+    readInto(root(),
+             "Sound {\n source AudioClip { url \"bell.wav\" loop FALSE }\n direction 0 1 0\n"
+             " location 1 2 3\n intensity 0.8\n maxBack 50\n maxFront 60\n minBack 2\n minFront 3\n"
+             " spatialize FALSE\n}\n");
     auto s = sounds();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0]->url, "bell.wav");
@@ -46,7 +47,8 @@ TEST_F(SoundNodeTest, ReadsEveryFieldOfTheNodeAndItsClip) {
 }
 
 TEST_F(SoundNodeTest, LoopIsFalseWhenAbsentAndTrueForAWordThatIsNoBoolean) {
-    readInto(root(), "Sound { source AudioClip { url \"a.wav\" } }\nSound { source AudioClip { url \"a.wav\" loop maybe } }\n");
+    readInto(root(),
+             "Sound { source AudioClip { url \"a.wav\" } }\nSound { source AudioClip { url \"a.wav\" loop maybe } }\n");
     auto s = sounds();
     ASSERT_EQ(s.size(), 2u);
     EXPECT_FALSE(s[0]->loop);
@@ -56,8 +58,9 @@ TEST_F(SoundNodeTest, LoopIsFalseWhenAbsentAndTrueForAWordThatIsNoBoolean) {
 }
 
 TEST_F(SoundNodeTest, FieldsOfALaterNodeAreNeverTaken) {
-    readInto(root(), "Sound { source AudioClip { url \"loop intensity.wav\" } }\n"
-                     "Sound { source AudioClip { url \"b.wav\" loop TRUE } intensity 0.9 spatialize FALSE }\n");
+    readInto(root(),
+             "Sound { source AudioClip { url \"loop intensity.wav\" } }\n"
+             "Sound { source AudioClip { url \"b.wav\" loop TRUE } intensity 0.9 spatialize FALSE }\n");
     auto s = sounds();
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0]->url, "loop intensity.wav");
@@ -129,8 +132,9 @@ TEST_F(SoundNodeTest, CloneCopiesEverySoundField) {
 }
 
 TEST_F(SoundNodeTest, NearbySoundIsHeardAtFullVolumeAndFarOneNotAtAll) {
-    readInto(root(), "Sound { source AudioClip { url \"a.wav\" } location 0 0 0 minFront 1 maxFront 10 "
-                     "spatialize FALSE intensity 0.6 }");
+    readInto(root(),
+             "Sound { source AudioClip { url \"a.wav\" } location 0 0 0 minFront 1 maxFront 10 "
+             "spatialize FALSE intensity 0.6 }");
     ViewPoint* vp = root().createChild<ViewPoint>();
     activate(*vp);
     waveTable().beginFrame();

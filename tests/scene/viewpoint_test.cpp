@@ -26,14 +26,16 @@ void rotateVector(const double axis[3], double angle, const double v[3], double 
 
 void toCamera(const CameraMatrix& m, const double w[3], double out[3]) {
     for (int i = 0; i < 3; ++i)
-        out[i] = m.rotation[i * 3] * w[0] + m.rotation[i * 3 + 1] * w[1] + m.rotation[i * 3 + 2] * w[2] + m.translation[i];
+        out[i] =
+            m.rotation[i * 3] * w[0] + m.rotation[i * 3 + 1] * w[1] + m.rotation[i * 3 + 2] * w[2] + m.translation[i];
 }
 
 std::string definitionText(const std::string& body) { return "# [DEF>>VIEWPOINT]" + body; }
 
 TEST_F(ViewPointTest, FirstOfTwoVrmlViewpointsBecomesInitialAndCurrent) {
-    readInto(root(), "Viewpoint { position 0 0 10 description \"Front\" }\n"
-                     "Viewpoint { position 1 2 3 orientation 0 1 0 1.5 description \"Side\" }\n");
+    readInto(root(),
+             "Viewpoint { position 0 0 10 description \"Front\" }\n"
+             "Viewpoint { position 1 2 3 orientation 0 1 0 1.5 description \"Side\" }\n");
     const auto vps = viewpointsIn(root());
     ASSERT_EQ(vps.size(), 2u);
     EXPECT_EQ(initialViewpoint(), vps[0]);
@@ -120,9 +122,9 @@ TEST_F(ViewPointTest, NameHoldingTheEndMarkerSurvivesASaveAndReload) {
 
 TEST_F(ViewPointTest, DefinitionNamingAShapeOrNoNodeIsReportedAndNotListed) {
     Node* shape = root().createChild<BoxNode>(0, 0, 0, 1, 1, 1);
-    const std::string text = definitionText("\n# partId " + std::to_string(shape->id()) +
-                                            "\n# pos (1, 2, 3)\n# rot (0, 0, 1, 0)\n# [END]") +
-                             definitionText("\n# partId 4000\n# pos (1, 2, 3)\n# [END]");
+    const std::string text =
+        definitionText("\n# partId " + std::to_string(shape->id()) + "\n# pos (1, 2, 3)\n# rot (0, 0, 1, 0)\n# [END]") +
+        definitionText("\n# partId 4000\n# pos (1, 2, 3)\n# [END]");
     loadViewpoints(text.c_str(), text.c_str() + text.size(), nodeTable());
     EXPECT_TRUE(recorder_.reported("cannot attach viewpoint to node that is not Group"));
     EXPECT_TRUE(recorder_.reported("cannot attach viewpoint to unknown node"));
@@ -142,8 +144,9 @@ TEST_F(ViewPointTest, DiscardedDefinitionIsNeverActivatedAndTheNextGoodOneIs) {
 
 TEST_F(ViewPointTest, MissingKeyTakesItsDefaultAndNeverTheNextBlocksValue) {
     const std::string text =
-        definitionText("\n# partId 0\n# <kmxTEXT id = \"-1\">\n# <kmxLANGUAGE id = \"0\">Top position</kmxLANGUAGE>"
-                       "\n# </kmxTEXT>\n# [END]") +
+        definitionText(
+            "\n# partId 0\n# <kmxTEXT id = \"-1\">\n# <kmxLANGUAGE id = \"0\">Top position</kmxLANGUAGE>"
+            "\n# </kmxTEXT>\n# [END]") +
         definitionText("\n# partId 0\n# pos (4, 5, 6)\n# rot (1, 0, 0, 2)\n# [END]");
     loadViewpoints(text.c_str(), text.c_str() + text.size(), nodeTable());
     ASSERT_EQ(viewpointCount(), 2);
