@@ -13,6 +13,7 @@ namespace kinemo {
 class AnimationGroup;
 class Node;
 class TextAnimationAtom;
+class ViewPoint;
 
 // What the structure tree shows for a step: its text, the icon of its kind, the step itself and
 // the item it hangs below.
@@ -78,6 +79,14 @@ public:
     virtual AnimationGroup* asAnimationGroup() { return nullptr; }
     virtual const AnimationGroup* asAnimationGroup() const { return nullptr; }
     virtual int iconIndex() const { return 0; }
+    // An elementary move inside a move container (never the current step of the structure view).
+    virtual bool isElementaryMove() const { return false; }
+    // The moves a move container contributes to the timeline in its place.
+    virtual std::size_t moveCount() const { return 0; }
+    virtual AnimationAtom* moveAt(std::size_t) const { return nullptr; }
+    // The viewpoint a camera flight ends at.
+    virtual ViewPoint* targetViewpoint() const { return nullptr; }
+    bool isStop() const { return kindMask() == KindStop; }
 
     // The step's own record, made with createRef on first use.
     AnimationAtomRef& getRef();

@@ -4,6 +4,7 @@
 
 #include "animation/animation_atom.h"
 #include "scene/group_node.h"
+#include "scene/node_table.h"
 #include "scene/transform_node.h"
 
 namespace kinemo {
@@ -93,6 +94,33 @@ void ScaleAnimationRef::copyStateFrom(const AnimationAtomRef& other) {
         std::memcpy(startScale, o->startScale, sizeof startScale);
         std::memcpy(startScaleOrientation, o->startScaleOrientation, sizeof startScaleOrientation);
     }
+}
+
+namespace {
+
+void collectFlags(Node& node, std::vector<std::pair<Node*, bool>>& out, int depth) {
+    if (depth > 1000) return;
+    out.emplace_back(&node, node.visible());
+    if (GroupNode* g = node.asGroupNode())
+        for (std::size_t i = 0; i < g->childCount(); ++i) collectFlags(*g->child(i), out, depth + 1);
+}
+
+}  // namespace
+
+void VisibilityAnimationRef::getCurrentState() {
+    flags.clear();
+    Node* component = atom ? atom->getComponent() : nullptr;
+    if (!component) return;
+    collectFlags(*component, flags, 0);
+    const GroupNode* top = sceneRoot();
+    for (GroupNode* a = component->parent(); a; a = a->parent()) {
+        flags.emplace_back(a, a->visible());
+        if (a == top) break;
+    }
+}
+
+void VisibilityAnimationRef::restore() const {
+    for (const auto& [node, visible] : flags) node->setVisibleFlag(visible);
 }
 
 void ComplexMoveAnimationRef::getCurrentState() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kinemo {
@@ -121,6 +122,17 @@ class ViewpointAnimationRef : public AnimationAtomRef {
 public:
     using AnimationAtomRef::AnimationAtomRef;
     ViewPoint* startViewpoint = nullptr;
+};
+
+// Visibility before an appear or disappear step: the flags of the component's subtree and of its
+// ancestors, which the step's show or hide may change. Played backward, the step puts them back.
+class VisibilityAnimationRef : public AnimationAtomRef {
+public:
+    using AnimationAtomRef::AnimationAtomRef;
+    void getCurrentState() override;
+    void restore() const;
+
+    std::vector<std::pair<Node*, bool>> flags;
 };
 
 // The text step shown before this one in timeline order, none for the first.

@@ -1,7 +1,9 @@
 #include "animation/animation_group.h"
 
+#include <algorithm>
 #include <unordered_set>
 
+#include "animation/animation_group_ref.h"
 #include "core/messages.h"
 #include "scene/node.h"
 #include "scene/node_table.h"
@@ -31,8 +33,50 @@ AnimationGroup::AnimationGroup(TextAnimationAtom* parent, bool assignId) : TextA
 
 AnimationGroup::~AnimationGroup() {
     // Last to first, as every owner of a list does.
+    clearTimeline();
     while (!children_.empty()) children_.pop_back();
+    for (AnimationAtom* r : referencedBy)
+        if (auto* ref = dynamic_cast<AnimationGroupRef*>(r)) ref->forgetGroup();
+    AnimationState& s = animationState();
+    if (s.currentChapter == this) s.currentChapter = nullptr;
+    chapterTreeChanged();
 }
+
+namespace {
+
+// The deepest chain of references below chapter; -1 when one leads back to target.
+int referenceDepth(const AnimationGroup& chapter, const AnimationGroup* target, int depth, int limit) {
+    if (&chapter == target) return -1;
+    if (depth >= limit) return depth;
+    int deepest = depth;
+    bool cycle = false;
+    const_cast<AnimationGroup&>(chapter).forEachDescendant([&](AnimationAtom& a) {
+        if (AnimationGroup* g = a.asAnimationGroup()) {
+            if (g == target) cycle = true;
+        }
+        if (AnimationGroup* r = a.referencedChapter()) {
+            const int d = referenceDepth(*r, target, depth + 1, limit);
+            if (d < 0) cycle = true;
+            deepest = std::max(deepest, d);
+        }
+        return !cycle;
+    });
+    return cycle ? -1 : deepest;
+}
+
+bool subtreeHolds(AnimationAtom& top, const AnimationAtom* atom) {
+    if (&top == atom) return true;
+    AnimationGroup* g = top.asAnimationGroup();
+    if (!g) return false;
+    bool found = false;
+    g->forEachDescendant([&](AnimationAtom& a) {
+        found = &a == atom;
+        return !found;
+    });
+    return found;
+}
+
+}  // namespace
 
 long AnimationGroup::indexOf(const AnimationAtom* atom) const {
     for (std::size_t i = 0; i < children_.size(); ++i)
@@ -54,6 +98,21 @@ bool AnimationGroup::checkInsert(const AnimationAtom* atom, bool inserting) cons
     for (const AnimationAtom* p = this; p; p = p->parentChapter()) {
         if (p == atom) {
             reportMessage("Rejected attempt to insert animation group into itself", 1, true);
+            return false;
+        }
+    }
+    if (const AnimationGroup* played = atom->referencedChapter()) {
+        // A chapter playing itself, one of its ancestors, or a chapter that plays it back would
+        // never end.
+        for (const AnimationAtom* p = this; p; p = p->parentChapter()) {
+            if (referenceDepth(*played, p->asAnimationGroup(), 0, animationState().maxReferenceDepth) < 0) {
+                reportMessage("Rejected chapter reference that would play itself: " + played->getName(), 1, true);
+                return false;
+            }
+        }
+        if (referenceDepth(*played, nullptr, 0, animationState().maxReferenceDepth) >=
+            animationState().maxReferenceDepth) {
+            reportMessage("Rejected chapter reference nested too deeply: " + played->getName(), 1, true);
             return false;
         }
     }
@@ -79,14 +138,16 @@ bool AnimationGroup::checkInsert(const AnimationAtom* atom, bool inserting) cons
 void AnimationGroup::adopt(AnimationAtom& atom) {
     atom.setParent(this);
     if (children_.size() == 1) contentKind_ = atom.asAnimationGroup() ? HoldsChapters : HoldsSteps;
+    chapterTreeChanged();
     atom.insertedIntoChapter();
 }
 
-bool AnimationGroup::appendChild(std::unique_ptr<AnimationAtom>& atom) {
+bool AnimationGroup::appendChild(std::unique_ptr<AnimationAtom>& atom, bool rebuild) {
     if (!checkInsert(atom.get(), false)) return false;
     AnimationAtom& a = *atom;
     children_.push_back(std::move(atom));
     adopt(a);
+    if (rebuild && animationState().animationEnabled) rebuildTimelines(*this);
     return true;
 }
 
@@ -105,7 +166,16 @@ std::unique_ptr<AnimationAtom> AnimationGroup::removeChild(AnimationAtom* atom) 
     std::unique_ptr<AnimationAtom> taken = std::move(children_[std::size_t(index)]);
     children_.erase(children_.begin() + index);
     if (children_.empty()) contentKind_ = Empty;
+    AnimationState& s = animationState();
+    if (s.lastStep && subtreeHolds(*taken, s.lastStep)) s.lastStep = nullptr;
+    if (s.currentChapter && subtreeHolds(*taken, s.currentChapter)) s.currentChapter = nullptr;
+    // The records of the removed steps must leave this timeline before they may be deleted.
+    if (timelineBuilt_) {
+        clearTimeline();
+        if (s.animationEnabled) rebuildTimelines(*this);
+    }
     taken->setParent(nullptr);
+    chapterTreeChanged();
     taken->removedFromChapter();
     return taken;
 }
@@ -131,7 +201,67 @@ AnimationGroup& rootChapter() {
 
 AnimationGroup* rootChapterIfAny() { return rootHolder().get(); }
 
-void resetRootChapter() { rootHolder().reset(); }
+void resetRootChapter() {
+    rootHolder().reset();
+    AnimationState& s = animationState();
+    s.currentChapter = nullptr;
+    s.currentIndex = 0;
+    s.currentTime = 0;
+    s.lastStep = nullptr;
+    s.animationEnabled = true;
+    forgetInitialSceneState();
+    chapterTreeChanged();
+}
+
+namespace {
+struct ChapterListCache {
+    bool valid = false;
+    std::vector<AnimationGroup*> list;
+};
+ChapterListCache& chapterListCache() {
+    static ChapterListCache cache;
+    return cache;
+}
+}  // namespace
+
+void chapterTreeChanged() {
+    chapterListCache().valid = false;
+    AnimationState& s = animationState();
+    if (s.chapterListChanged && s.animationEnabled) s.chapterListChanged();
+}
+
+const std::vector<AnimationGroup*>& chapterList() {
+    ChapterListCache& c = chapterListCache();
+    if (!c.valid) {
+        c.list = chaptersInOrder(AnimationGroup::HoldsSteps);
+        c.valid = true;
+    }
+    return c.list;
+}
+
+std::vector<ChapterMenuEntry> chapterMenu() {
+    std::vector<ChapterMenuEntry> out;
+    for (AnimationGroup* c : chapterList())
+        if (c->displayInChapter) out.push_back({c, c->getName()});
+    return out;
+}
+
+std::unique_ptr<AnimationAtom> AnimationGroup::clone() const {
+    AnimationState& s = animationState();
+    const bool enabled = s.animationEnabled;
+    s.animationEnabled = false;
+    auto copy = std::make_unique<AnimationGroup>(nullptr, true);
+    static_cast<TextHolder&>(*copy) = static_cast<const TextHolder&>(*this);
+    copy->displayInChapter = displayInChapter;
+    copy->chapterIconName = chapterIconName;
+    copy->dowait = dowait;
+    for (const auto& child : children_) {
+        std::unique_ptr<AnimationAtom> c = child->clone();
+        if (c) copy->appendChild(c);
+    }
+    s.animationEnabled = enabled;
+    return copy;
+}
 
 std::vector<AnimationGroup*> chaptersInOrder(std::int32_t mask) {
     std::vector<AnimationGroup*> out;

@@ -3,7 +3,10 @@
 // the top-level chapters of the document; it is never written as a chapter itself.
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "animation/text_animation_atom.h"
@@ -25,7 +28,9 @@ public:
 
     // Appends atom and takes it; false, with a report and atom left with the caller, for none, for
     // a step added to a chapter that holds chapters or a chapter added to one that holds steps.
-    bool appendChild(std::unique_ptr<AnimationAtom>& atom);
+    // A chapter reference that would make a cycle (or nest past the deepest allowed depth) is
+    // refused with a report. With rebuild, the timelines are rebuilt when animation is enabled.
+    bool appendChild(std::unique_ptr<AnimationAtom>& atom, bool rebuild = false);
     // Inserts atom before position (past the end: appended), with the checks of appendChild.
     bool insertChild(std::unique_ptr<AnimationAtom>& atom, long position);
     // Takes atom out and hands it back; none when it is no child.
@@ -45,19 +50,121 @@ public:
     // kMaxSearchDepth levels deep; the visitor returns false to stop. Returns false when stopped.
     bool forEachDescendant(const std::function<bool(AnimationAtom&)>& visit);
 
+    // The chapter's run time: the time of the last timeline entry (0 when empty).
+    double getRunTime() const override;
+    // A new chapter with a fresh id and no parent, the same titles and clones of every child.
+    std::unique_ptr<AnimationAtom> clone() const override;
+    void processMenuSelect() override;
+    // Played by the playback clock: runTo the time, continuing into the next chapter.
+    bool animate(double time, bool forward) override;
+    bool animate(AnimationAtomRef& ref, double time, bool forward) override { return animate(time, forward); }
+
+    // Appends the entries of this chapter's children to timeline from startTime; returns the end
+    // cursor. Records at depth 0 are the steps' own; deeper ones are made and kept in owned.
+    double buildTimeline(std::vector<TimelineEntry*>& timeline, double startTime, int depth, bool includeStops,
+                         std::vector<std::unique_ptr<AnimationAtomRef>>& owned, int guard = 0);
+    // Moves the scene to time (targetIndex < 0) or to the timeline entry targetIndex. Returns
+    // true when playback must stop (a stop, the start or the end of the chapter).
+    bool runTo(double time, bool forward, bool playThroughStops, bool continueToNextChapter, std::int32_t kindMask,
+               std::int32_t targetIndex, bool reset);
+    // Shows the state at the start of step (every earlier step applied); reports when missing.
+    void runToAtom(AnimationAtom* step, std::int32_t kindMask);
+    // Visibility as it was just before step, from its record's captured state.
+    void runShowHideToAtomBefore(AnimationAtom* step);
+    void rewindChapter();
+    void runChapterToEnd();
+    void positionAtPercent(double percent, std::int32_t kindMask);
+
+    const std::vector<TimelineEntry*>& timeline() const { return timeline_; }
+    // Records running at the current time, in the order they started.
+    std::vector<AnimationAtomRef*> activeRecords() const { return {active_.begin(), active_.end()}; }
+    bool hasTimeline() const { return timelineBuilt_; }
+    double firstStopEnd() const;
+    std::int32_t firstStopEndIndex() const;
+    std::int32_t firstStopStartIndex() const;
+    // Index of step's start entry in the timeline, -1 when absent.
+    std::int32_t startEntryIndex(const AnimationAtom* step) const;
+
+    std::int32_t lastKindMask = 0;
+    std::string chapterIconName;
+    // Chapter references that play this chapter (not owned).
+    std::vector<AnimationAtom*> referencedBy;
+
 private:
+    friend void rebuildTimelines(AnimationGroup& chapter);
+    friend class TimelineBuilder;
+    void clearTimeline();
+    void rebuildOwnTimeline();
+    void joinActive(AnimationAtomRef* ref);
+    void leaveActive(AnimationAtomRef* ref);
+    void clearActive();
     bool checkInsert(const AnimationAtom* atom, bool inserting) const;
     void adopt(AnimationAtom& atom);
 
     std::vector<std::unique_ptr<AnimationAtom>> children_;
     std::int32_t contentKind_ = Empty;
+    std::vector<TimelineEntry*> timeline_;
+    std::vector<std::unique_ptr<AnimationAtomRef>> ownedRecords_;
+    std::list<AnimationAtomRef*> active_;
+    std::unordered_map<AnimationAtomRef*, std::list<AnimationAtomRef*>::iterator> activeIndex_;
+    bool timelineBuilt_ = false;
 };
+
+// The process-wide playback state of the one document.
+struct AnimationState {
+    AnimationGroup* currentChapter = nullptr;
+    std::int32_t currentIndex = 0;  // entries before it are applied; the next forward entry
+    double currentTime = 0;
+    bool animationEnabled = true;
+    bool autoRepeat = false;
+    AnimationAtom* lastStep = nullptr;  // a step, never a record a rebuild deletes
+    std::int32_t maxReferenceDepth = 1000;
+    bool playThroughStops = false;
+    // Called when the chapter list changes (the menu model) and when the progress moves.
+    std::function<void()> chapterListChanged;
+    std::function<void(double)> progressChanged;
+    std::function<void()> redrawRequested;
+    std::function<void()> playbackStopped;
+    std::function<void()> textCleared;
+};
+AnimationState& animationState();
+
+// Rebuilds chapter's timeline with its preparation pass, then those of the chapters that refer
+// to it and of its sub-chapters (each at most once). Nothing while animation is disabled.
+void rebuildTimelines(AnimationGroup& chapter);
+// After reading and after structural edits: every timeline of the tree is rebuilt once, then the
+// current chapter returns to its last step.
+void initializeAnimation();
+// The chapters that hold steps, depth-first; recomputed from the tree after structural changes.
+const std::vector<AnimationGroup*>& chapterList();
+// The menu model: the listed chapters shown in the chapter menu, with their titles.
+struct ChapterMenuEntry {
+    AnimationGroup* chapter;
+    std::string title;
+};
+std::vector<ChapterMenuEntry> chapterMenu();
+// The tree has changed: the chapter list is recomputed on next use and the menu handler told.
+void chapterTreeChanged();
+// Makes chapter current (rewinding it when it differs from the last); none or an unused chapter
+// clears the current chapter.
+void setCurrentSection(AnimationGroup* chapter);
+// The next (or previous) listed chapter with children becomes current; false when none.
+bool switchChapter(bool forward);
+// Chapters up to their first stop without a viewpoint step; their titles, for the warning.
+std::vector<std::string> chaptersWithoutViewpointBeforeFirstStop();
+// The state of the scene the chapters start from: the visibility of every node and the current
+// viewpoint, taken now (after loading); the restore services put it back.
+void captureInitialSceneState();
+void restoreInitialVisibility();
+void restoreInitialTransforms();
+void forgetInitialSceneState();
 
 // The root chapter, made on first use with no parent and a fresh id.
 AnimationGroup& rootChapter();
 // The root chapter when one has been made.
 AnimationGroup* rootChapterIfAny();
-// Deletes the chapter tree (a new document); the next rootChapter() makes a new root.
+// Deletes the chapter tree and resets the playback state (a new document); the next
+// rootChapter() makes a new root.
 void resetRootChapter();
 
 // Every chapter below the root whose content kind is in mask, depth-first (a chapter before its

@@ -1,0 +1,166 @@
+#pragma once
+// Motion steps: a move container belongs to one part and holds elementary motions played one
+// after the other (translation, rotation about a pivot, helical motion, scaling). Every motion
+// computes the part's pose at a weight from the state its record captured at its start.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "animation/animation_atom.h"
+
+namespace kinemo {
+
+class GroupNode;
+
+class MoveObject : public AnimationAtom {
+public:
+    MoveObject(TextAnimationAtom* parent, bool assignId, float speed) : AnimationAtom(parent, assignId), speed(speed) {}
+
+    bool isElementaryMove() const override { return true; }
+    Node* getComponent() const override;
+    bool setComponent(Node* node) override;
+    void replaceComponent(Node* node) override { setComponent(node); }
+    void makeInstantaneous() override { speed = 1.0e30f; }
+    // Amount / |speed|, with the guards for tiny speeds and huge durations.
+    double getRunTime() const override;
+    bool animate(AnimationAtomRef& ref, double time, bool forward) override;
+    bool animate(double time, bool forward) override { return animate(getRef(), time, forward); }
+
+    // The amount of motion the speed applies to.
+    virtual double getMaxParameter() const = 0;
+    // Writes the pose at weight w (0 start, 1 end) from the record's captured start state.
+    virtual void applyWeight(AnimationAtomRef& ref, double w) = 0;
+    // Changes the parameters so that the motion runs backward.
+    virtual void invert() = 0;
+    virtual std::unique_ptr<MoveObject> copy() const = 0;
+    // The sub-block of the move container.
+    virtual void writeBlock(std::string& out) const = 0;
+    // Reads the keys of its sub-block.
+    virtual void readBlock(const class BlockText& block) = 0;
+    std::unique_ptr<AnimationAtom> clone() const override { return copy(); }
+
+    void setToStart(AnimationAtomRef& ref) { applyWeight(ref, 0); }
+    void setToEnd(AnimationAtomRef& ref) { applyWeight(ref, 1); }
+
+    float speed;
+    std::string comment;
+
+protected:
+    // What a duration above 1e6 s becomes.
+    virtual double hugeDuration() const { return 1.0e-6; }
+    GroupNode* component_ = nullptr;
+};
+
+class TranslationAnimationObject : public MoveObject {
+public:
+    explicit TranslationAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false)
+        : MoveObject(parent, assignId, 50.0f) {}
+    std::unique_ptr<AnimationAtomRef> createRef() override { return std::make_unique<MoveObjectRef>(*this); }
+    std::string getName() const override { return "Translation"; }
+    double getMaxParameter() const override;
+    void applyWeight(AnimationAtomRef& ref, double w) override;
+    void invert() override;
+    std::unique_ptr<MoveObject> copy() const override;
+    void writeBlock(std::string& out) const override;
+    void readBlock(const BlockText& block) override;
+
+    std::array<float, 3> displ{0, 0, 0};
+};
+
+class RotationAnimationObject : public MoveObject {
+public:
+    explicit RotationAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false,
+                                     float speed = 3.14159f)
+        : MoveObject(parent, assignId, speed) {}
+    std::unique_ptr<AnimationAtomRef> createRef() override { return std::make_unique<RotationAnimationRef>(*this); }
+    std::string getName() const override { return "Rotation"; }
+    double getMaxParameter() const override;
+    void applyWeight(AnimationAtomRef& ref, double w) override;
+    void invert() override;
+    std::unique_ptr<MoveObject> copy() const override;
+    void writeBlock(std::string& out) const override;
+    void readBlock(const BlockText& block) override;
+
+    std::array<float, 3> center{0, 0, 0};
+    std::array<float, 4> rot{0, 0, 1, 0};
+
+protected:
+    // Translation and rotation at weight w, with the pivot kept fixed.
+    void poseAt(const RotationAnimationRef& ref, double w, double t[3], float r[4]) const;
+};
+
+class TransRotAnimationObject : public RotationAnimationObject {
+public:
+    explicit TransRotAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false)
+        : RotationAnimationObject(parent, assignId, 1.0f) {}
+    std::string getName() const override { return "Helix"; }
+    double getMaxParameter() const override { return 1.0; }
+    void applyWeight(AnimationAtomRef& ref, double w) override;
+    void invert() override;
+    std::unique_ptr<MoveObject> copy() const override;
+    void writeBlock(std::string& out) const override;
+    void readBlock(const BlockText& block) override;
+
+    std::array<float, 3> displ{0, 0, 0};
+};
+
+class ScaleAnimationObject : public MoveObject {
+public:
+    explicit ScaleAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false)
+        : MoveObject(parent, assignId, 1.0f) {}
+    std::unique_ptr<AnimationAtomRef> createRef() override { return std::make_unique<ScaleAnimationRef>(*this); }
+    std::string getName() const override { return "Scale"; }
+    double getMaxParameter() const override;
+    void applyWeight(AnimationAtomRef& ref, double w) override;
+    // Each factor f becomes 1/f; one at or below 1e-20 becomes 1 with a warning.
+    void invert() override;
+    std::unique_ptr<MoveObject> copy() const override;
+    void writeBlock(std::string& out) const override;
+    void readBlock(const BlockText& block) override;
+
+    std::array<float, 3> center{0, 0, 0};
+    std::array<float, 3> factor{1, 1, 1};
+    bool speedAdjusted = true;
+
+protected:
+    double hugeDuration() const override { return 1.0e6; }
+};
+
+// The moves of one part, played one after the other.
+class MoveAnimationObject : public AnimationAtom {
+public:
+    explicit MoveAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false)
+        : AnimationAtom(parent, assignId) {}
+
+    std::int32_t kindMask() const override { return KindMoveContainer; }
+    std::string getName() const override;
+    double getRunTime() const override;
+    std::size_t moveCount() const override { return moves_.size(); }
+    AnimationAtom* moveAt(std::size_t i) const override { return i < moves_.size() ? moves_[i].get() : nullptr; }
+    MoveObject* move(std::size_t i) const { return i < moves_.size() ? moves_[i].get() : nullptr; }
+    void appendMove(std::unique_ptr<MoveObject> move);
+    Node* getComponent() const override;
+    // Group nodes only; the moves take the node too.
+    bool setComponent(Node* node) override;
+    void replaceComponent(Node* node) override { setComponent(node); }
+    bool animatesNode(const Node* node) const override { return node && node == getComponent(); }
+    void makeInstantaneous() override;
+    bool animate(AnimationAtomRef&, double, bool) override { return true; }
+    bool animate(double, bool) override { return true; }
+    std::unique_ptr<AnimationAtom> clone() const override;
+    // A copy whose moves run in the reverse order, each inverted.
+    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup& chapter) override;
+    // Reads "id" and "dowait" and the sub-blocks up to "[END]"; a node that is not found keeps
+    // its id and the moves are kept (the next save writes -1).
+    const char* readFromText(const char* text) override;
+    bool writeToFile(std::FILE* file) override;
+    void writeBlock(std::string& out) const;
+
+private:
+    GroupNode* component_ = nullptr;
+    std::vector<std::unique_ptr<MoveObject>> moves_;
+};
+
+}  // namespace kinemo
