@@ -20,10 +20,12 @@ namespace {
 
 constexpr int kKeywordBudget = 1000;
 
-long keepSingleChildPerLod() {
-    static const long keep = getDefinitionLong("KeepSingleChildPerLOD", -1);
+long& keepSetting() {
+    static long keep = getDefinitionLong("KeepSingleChildPerLOD", -1);
     return keep;
 }
+
+long keepSingleChildPerLod() { return keepSetting(); }
 
 const char* textEnd(const char* text) {
     const ReadingState& s = readingState();
@@ -75,6 +77,8 @@ private:
 }  // namespace
 
 LOD::LOD() : GroupNode(true) { keepSingleChildPerLod(); }
+
+void LOD::setKeepSingleChildPerLOD(long keep) { keepSetting() = keep; }
 
 int LOD::chooseLevel(double d) const {
     const long m = long(childCount());

@@ -9,6 +9,9 @@ namespace kinemo {
 class LOD : public GroupNode {
 public:
     LOD();
+    // Replaces the value of KeepSingleChildPerLOD read by the first LOD (tests, a reloaded
+    // definitions file).
+    static void setKeepSingleChildPerLOD(long keep);
 
     // The body after the "LOD " keyword: "center", "range " and the children (after "level ").
     const char* readFromText(const char* text) override;

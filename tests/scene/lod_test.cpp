@@ -106,6 +106,20 @@ TEST_F(LodTest, IsWrittenAsThePlainGroupItIs) {
     EXPECT_STREQ(a, b);
 }
 
+TEST_F(LodTest, KeepingASingleChildReplacesTheFirstAndLeavesLaterOnesWithoutParent) {
+    LOD::setKeepSingleChildPerLOD(2);
+    readInto(root(),
+             "LOD { level [ Transform { } DEF Second Transform { } Transform { Transform { } } ] }\n"
+             "Transform { }\n");
+    LOD::setKeepSingleChildPerLOD(-1);
+    ASSERT_EQ(root().childCount(), 2u);
+    auto* lod = dynamic_cast<LOD*>(root().child(0));
+    ASSERT_NE(lod, nullptr);
+    ASSERT_EQ(lod->childCount(), 1u);
+    EXPECT_EQ(lod->child(0)->getName(), "Second");
+    EXPECT_EQ(lod->addedChildren, 3);
+}
+
 TEST_F(LodTest, RemovingTheLastChildResetsTheCount) {
     LOD* lod = lodWithLeaves(root(), 1);
     EXPECT_EQ(lod->addedChildren, 1);
