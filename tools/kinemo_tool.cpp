@@ -30,9 +30,14 @@ int notYet(const Args&) {
 const Command kCommands[] = {
     {"info", "info FILE", "print what a scene file holds, as JSON", kinemo::tool::infoCommand},
     {"convert", "convert IN OUT", "read IN and write OUT by OUT's type", kinemo::tool::convertCommand},
+#ifdef KINEMO_TOOL_RENDER
+    {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file",
+     kinemo::tool::renderCommand},
+#else
     {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file", notYet},
+#endif
     {"state", "state FILE", "print the playback state of a guide", notYet},
-    {"send", "send CODE ARG", "send a steering command to a running kinemo", notYet},
+    {"send", "send CODE ARG", "send a steering command to a running kinemo", kinemo::tool::sendCommand},
     {"exports", "exports FILE", "write the guide's exports", notYet},
 };
 
