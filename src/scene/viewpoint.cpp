@@ -655,9 +655,21 @@ const char* readViewpointNode(GroupNode& group, const char* text, const char* en
         group.addChild(std::move(vp));
     } catch (const ErrTreeManipulation& e) {
         e.report();
-        // Read the body into a viewpoint that goes away with it, so that reading goes on after it.
-        ViewPoint discarded;
-        const char* p = readVrmlViewpoint(discarded, text, end);
+        // Read the body into a viewpoint that goes away with it, so that reading goes on after it;
+        // the discarded viewpoint never becomes the initial or the current one.
+        ViewpointState& s = state();
+        ViewPoint* const current = s.current;
+        ViewPoint* const initial = s.initial;
+        const int offset = s.indexOffset;
+        const char* p = nullptr;
+        {
+            ViewPoint discarded;
+            s.initial = &discarded;
+            p = readVrmlViewpoint(discarded, text, end);
+        }
+        s.current = current;
+        s.initial = initial;
+        s.indexOffset = offset;
         return p;
     }
     return readVrmlViewpoint(*raw, text, end);

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "scene/err_tree_manipulation.h"
 #include "scene/reading_state.h"
+#include "scene/scene_settings.h"
 #include "special_nodes_test_support.h"
 #include "text/text_holder.h"
 
@@ -44,6 +46,40 @@ TEST_F(ViewPointTest, FirstOfTwoVrmlViewpointsBecomesInitialAndCurrent) {
     EXPECT_FLOAT_EQ(vps[1]->initialTransform.translation()[1], 2.0f);
     EXPECT_FLOAT_EQ(vps[1]->currentTransform.rotation()[3], 1.5f);
     EXPECT_EQ(viewpointCount(), 0);
+}
+
+TEST_F(ViewPointTest, ViewpointInsideATransformHangsBelowIt) {
+    readInto(root(), "DEF Arm Transform { translation 5 0 0 children [ Viewpoint { position 0 0 3 } ] }\n");
+    GroupNode* arm = findGroup(root(), "Arm");
+    ASSERT_NE(arm, nullptr);
+    const auto vps = viewpointsIn(*arm);
+    ASSERT_EQ(vps.size(), 1u);
+    EXPECT_EQ(currentViewpoint(), vps[0]);
+    double world[3];
+    float rotation[4];
+    vps[0]->worldPose(world, rotation);
+    EXPECT_NEAR(world[0], 5.0, 1e-6);
+    EXPECT_NEAR(world[2], 3.0, 1e-6);
+}
+
+TEST_F(ViewPointTest, ViewpointThatCannotBeAttachedIsReadOverAndNeverBecomesCurrent) {
+    ViewPoint* first = root().createChild<ViewPoint>();
+    activate(*first);
+    // A viewpoint too deep for the tree: its body is passed over.
+    GroupNode* g = &root();
+    for (long i = 0; i < sceneSettings().maxTreeLevel + 2; ++i) {
+        try {
+            g = g->createChild<GroupNode>(true);
+        } catch (const ErrTreeManipulation&) {
+            break;
+        }
+    }
+    const std::string text = "{ position 1 2 3 } rest";
+    const char* after = readViewpointNode(*g, text.c_str(), text.c_str() + text.size());
+    EXPECT_EQ(std::string(after), " rest");
+    EXPECT_TRUE(viewpointsIn(*g).empty());
+    EXPECT_EQ(currentViewpoint(), first);
+    EXPECT_EQ(initialViewpoint(), nullptr);
 }
 
 TEST_F(ViewPointTest, UnnamedViewpointsAreNumberedOnAcrossReads) {
