@@ -106,7 +106,7 @@ void Node::moveTo(GroupNode& g) {
     if (parent_ == &g) return;
     const int limit = static_cast<int>(sceneSettings().maxTreeLevel);
     if (g.level() + depthBelow(0, limit) >= limit) throw ErrTreeManipulation(ErrTreeManipulation::Cyclic, this);
-    RendererPause pause;
+    TreeEditPause pause;
     GroupNode* old = parent_;
     std::unique_ptr<Node> self = old->removeChild(this);
     try {
@@ -120,7 +120,7 @@ void Node::moveTo(GroupNode& g) {
 
 std::unique_ptr<Node> Node::detachFromParent() {
     if (!parent_) return nullptr;
-    RendererPause pause;
+    TreeEditPause pause;
     GroupNode* root = sceneRoot();
     if (root && parent_ == root->parent() && this != root && asGroupNode() && id_ >= 0) {
         sceneReport("Internal inconsistency detected, please save and reload", 1, true);

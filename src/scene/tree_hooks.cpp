@@ -7,11 +7,11 @@ TreeHooks& treeHooks() {
     return hooks;
 }
 
-RendererPause::RendererPause() {
+TreeEditPause::TreeEditPause() {
     if (treeHooks().pauseRenderer) paused_ = treeHooks().pauseRenderer();
 }
 
-RendererPause::~RendererPause() {
+TreeEditPause::~TreeEditPause() {
     if (paused_ && treeHooks().resumeRenderer) treeHooks().resumeRenderer();
 }
 

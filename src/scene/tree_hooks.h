@@ -23,13 +23,14 @@ struct TreeHooks {
 
 TreeHooks& treeHooks();
 
-// Pauses the renderer for the lifetime of the object when it is running.
-class RendererPause {
+// Pauses the renderer (through the hooks) for the lifetime of the object when it is running. The
+// renderer layer has a RendererPause of its own; this one is for edits made inside the tree.
+class TreeEditPause {
 public:
-    RendererPause();
-    ~RendererPause();
-    RendererPause(const RendererPause&) = delete;
-    RendererPause& operator=(const RendererPause&) = delete;
+    TreeEditPause();
+    ~TreeEditPause();
+    TreeEditPause(const TreeEditPause&) = delete;
+    TreeEditPause& operator=(const TreeEditPause&) = delete;
 
 private:
     bool paused_ = false;
