@@ -84,6 +84,13 @@ void countTree(const Node& node, SceneCounts& counts) {
 
 }  // namespace
 
+bool Scene::headlightOn() const { return sceneFileHooks().headlight ? sceneFileHooks().headlight() : headlight; }
+
+void Scene::setHeadlightOn(bool on) {
+    headlight = on;
+    if (sceneFileHooks().setHeadlight) sceneFileHooks().setHeadlight(on);
+}
+
 SceneCounts countScene(const Scene& scene) {
     SceneCounts counts;
     const GroupNode& root = scene.root();

@@ -41,6 +41,10 @@ public:
     Node* initialViewpoint = nullptr;
     Node* currentViewpoint = nullptr;
 
+    // The headlight; with the scene light registered it lives there (headlight is then what the
+    // last read found).
+    bool headlightOn() const;
+    void setHeadlightOn(bool on);
     bool headlight = true;
     float skyColor[3] = {0, 0, 0};
     std::string fileName;

@@ -56,6 +56,14 @@ struct SceneFileHooks {
     std::function<Node*(Scene& scene)> createDefaultViewpoint;
     // The outermost read has ended: the scene goes to the renderer.
     std::function<void(Scene& scene)> handOver;
+    // The first viewpoint the read met, wherever it stood.
+    std::function<Node*()> firstViewpointRead;
+    // A read or a write begins (the per-scene state of the special nodes is reset).
+    std::function<void()> prepareRead;
+    std::function<void(Scene& scene)> prepareWrite;
+    // The headlight lives with the scene light when that is registered.
+    std::function<bool()> headlight;
+    std::function<void(bool)> setHeadlight;
     // Fills the counts that need the geometry and animation layers.
     std::function<void(const Scene& scene, SceneCounts& counts)> countContent;
 };

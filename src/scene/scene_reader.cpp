@@ -24,6 +24,7 @@
 #include "scene/scene.h"
 #include "scene/scene_binary.h"
 #include "scene/scene_file_hooks.h"
+#include "scene/scene_file_special_nodes.h"
 #include "scene/scene_report.h"
 #include "scene/tokenizer.h"
 #include "text/text_form.h"
@@ -265,10 +266,16 @@ const char* readDefinitionsBlock(Scene& scene, const char* text, const char* end
     std::string_view others = tail.substr(from);
     const std::size_t defs = others.find("# [DEF>>VIEWPOINT]");
     if (hooks.readViewpointDefinitions && defs != std::string_view::npos) {
-        scene.kept.definitionsTail.assign(others.substr(0, defs));
+        // Each viewpoint definition begins with two line feeds of its own.
+        std::string_view fonts = others.substr(0, defs);
+        for (int i = 0; i < 2 && !fonts.empty() && fonts.back() == '\n'; ++i) fonts.remove_suffix(1);
+        scene.kept.definitionsTail.assign(fonts);
         const char* defsBegin = others.data() + defs;
         hooks.readViewpointDefinitions(scene, defsBegin, defsBegin + std::strlen("# [DEF>>VIEWPOINT]"), blockLine);
     } else {
+        // The viewpoint definitions writer ends with three line feeds, even with no viewpoint.
+        if (hooks.writeViewpointDefinitions && others.size() >= 3 && others.substr(others.size() - 3) == "\n\n\n")
+            others.remove_suffix(3);
         scene.kept.definitionsTail.assign(others);
     }
     return blockAfter;
@@ -558,6 +565,11 @@ const char* Scene::readFromString(const char* text, std::size_t length) {
     }
     // After the loop: the viewpoint stands under the root, one exists, bounds are current.
     SceneFileHooks& hooks = sceneFileHooks();
+    if (!currentViewpoint && hooks.firstViewpointRead) {
+        currentViewpoint = hooks.firstViewpointRead();
+        initialViewpoint = currentViewpoint;
+    }
+    if (hooks.setHeadlight) hooks.setHeadlight(headlight);
     if (currentViewpoint && currentViewpoint->parent() != root_) {
         try {
             currentViewpoint->moveTo(*root_);
@@ -591,7 +603,13 @@ bool readNestedContent(GroupNode& group, std::string_view text) {
     return true;
 }
 
-void installSceneReader() { setInlineContentReader(&readNestedContent); }
+void installSceneReader() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    setInlineContentReader(&readNestedContent);
+    installSpecialNodeSupport();
+}
 
 void postLoad(Scene& scene) {
     ReadingState& s = readingState();
@@ -637,12 +655,13 @@ Scene* Scene::readFromFile(std::string_view path) {
     const std::string full = absolutePath(path);
     const std::size_t slash = full.find_last_of("/\\");
     s.documentDirectory = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+    installSceneReader();
+    if (sceneFileHooks().prepareRead) sceneFileHooks().prepareRead();
     auto owned = std::make_unique<Scene>();
     Scene* scene = owned.get();
     detail::adoptCurrentScene(std::move(owned));
     scene->fileName = file;
     scene->chapterIconSize = getDefinitionLong("ChapterIconSize", 16);
-    installSceneReader();
     const char* result = nullptr;
     try {
         result = scene->readFromString(text->data(), text->size());

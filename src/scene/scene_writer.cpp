@@ -222,13 +222,14 @@ bool writeScene(Scene& scene, std::FILE* file, bool binary) {
     SceneFileHooks& hooks = sceneFileHooks();
     setTextTagForm(true);
     partNumber = 0;
+    if (hooks.prepareWrite) hooks.prepareWrite(scene);
     nodeTable().renumberIds(scene.root());
     bool ok = writeHeader(file, binary);
     std::string nav = "\n\nNavigationInfo {";
     nav += "\n  speed 1000";
     nav += "\n  type [\"EXAMINE\", \"ANY\"]";
     // Both states are written, so that a headlight that is on survives a reload.
-    nav += scene.headlight ? "\n  headlight  TRUE" : "\n  headlight  FALSE";
+    nav += scene.headlightOn() ? "\n  headlight  TRUE" : "\n  headlight  FALSE";
     nav += "\n}";
     ok = ok && put(file, nav);
     if (hooks.writeLight)
