@@ -87,6 +87,8 @@ public:
     // The viewpoint a camera flight ends at.
     virtual ViewPoint* targetViewpoint() const { return nullptr; }
     bool isStop() const { return kindMask() == KindStop; }
+    // Appends the step's block of the animation section; nothing for kinds without one.
+    virtual void writeBlock(std::string& out) const {}
 
     // The step's own record, made with createRef on first use.
     AnimationAtomRef& getRef();

@@ -64,6 +64,19 @@ int referenceDepth(const AnimationGroup& chapter, const AnimationGroup* target, 
     return cycle ? -1 : deepest;
 }
 
+}  // namespace
+
+bool acceptsReference(const AnimationGroup& holder, const AnimationGroup& played) {
+    // A chapter playing itself, one of its ancestors, or a chapter that plays it back would
+    // never end.
+    const int limit = animationState().maxReferenceDepth;
+    for (const AnimationAtom* p = &holder; p; p = p->parentChapter())
+        if (referenceDepth(played, p->asAnimationGroup(), 0, limit) < 0) return false;
+    return referenceDepth(played, nullptr, 0, limit) < limit;
+}
+
+namespace {
+
 bool subtreeHolds(AnimationAtom& top, const AnimationAtom* atom) {
     if (&top == atom) return true;
     AnimationGroup* g = top.asAnimationGroup();
@@ -102,17 +115,8 @@ bool AnimationGroup::checkInsert(const AnimationAtom* atom, bool inserting) cons
         }
     }
     if (const AnimationGroup* played = atom->referencedChapter()) {
-        // A chapter playing itself, one of its ancestors, or a chapter that plays it back would
-        // never end.
-        for (const AnimationAtom* p = this; p; p = p->parentChapter()) {
-            if (referenceDepth(*played, p->asAnimationGroup(), 0, animationState().maxReferenceDepth) < 0) {
-                reportMessage("Rejected chapter reference that would play itself: " + played->getName(), 1, true);
-                return false;
-            }
-        }
-        if (referenceDepth(*played, nullptr, 0, animationState().maxReferenceDepth) >=
-            animationState().maxReferenceDepth) {
-            reportMessage("Rejected chapter reference nested too deeply: " + played->getName(), 1, true);
+        if (!acceptsReference(*this, *played)) {
+            reportMessage("Rejected chapter reference that would play itself: " + played->getName(), 1, true);
             return false;
         }
     }

@@ -58,6 +58,9 @@ public:
     // Played by the playback clock: runTo the time, continuing into the next chapter.
     bool animate(double time, bool forward) override;
     bool animate(AnimationAtomRef& ref, double time, bool forward) override { return animate(time, forward); }
+    // The chapter block, the children's blocks and "\n# ANIMGROUP_END\n".
+    void writeBlock(std::string& out) const override;
+    bool writeToFile(std::FILE* file) override;
 
     // Appends the entries of this chapter's children to timeline from startTime; returns the end
     // cursor. Records at depth 0 are the steps' own; deeper ones are made and kept in owned.
@@ -135,6 +138,9 @@ void rebuildTimelines(AnimationGroup& chapter);
 // After reading and after structural edits: every timeline of the tree is rebuilt once, then the
 // current chapter returns to its last step.
 void initializeAnimation();
+// Whether holder may play played through a reference: not when played is holder, holds it or
+// plays it back through references, nor when the references nest too deeply.
+bool acceptsReference(const AnimationGroup& holder, const AnimationGroup& played);
 // The chapters that hold steps, depth-first; recomputed from the tree after structural changes.
 const std::vector<AnimationGroup*>& chapterList();
 // The menu model: the listed chapters shown in the chapter menu, with their titles.

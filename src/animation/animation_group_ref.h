@@ -29,7 +29,7 @@ public:
     const char* readFromText(const char* text) override;
     // Nothing for a reference without chapter.
     bool writeToFile(std::FILE* file) override;
-    void writeBlock(std::string& out) const;
+    void writeBlock(std::string& out) const override;
 
     // The depth-first chapter index read from the file, until the chapter is resolved.
     std::int32_t pendingIndex = -1;

@@ -36,7 +36,7 @@ public:
     virtual void invert() = 0;
     virtual std::unique_ptr<MoveObject> copy() const = 0;
     // The sub-block of the move container.
-    virtual void writeBlock(std::string& out) const = 0;
+    void writeBlock(std::string& out) const override = 0;
     // Reads the keys of its sub-block.
     virtual void readBlock(const class BlockText& block) = 0;
     std::unique_ptr<AnimationAtom> clone() const override { return copy(); }
@@ -156,7 +156,7 @@ public:
     // its id and the moves are kept (the next save writes -1).
     const char* readFromText(const char* text) override;
     bool writeToFile(std::FILE* file) override;
-    void writeBlock(std::string& out) const;
+    void writeBlock(std::string& out) const override;
 
 private:
     GroupNode* component_ = nullptr;

@@ -20,6 +20,7 @@ public:
     std::unique_ptr<AnimationAtom> clone() const override;
     std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
     bool writeToFile(std::FILE* file) override;
+    void writeBlock(std::string& out) const override { out += "\n# [ACTION>>STOP]\n"; }
 };
 
 class PauseAnimationObject : public AnimationAtom {
@@ -37,7 +38,7 @@ public:
     std::unique_ptr<AnimationAtom> clone() const override;
     std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
     bool writeToFile(std::FILE* file) override;
-    void writeBlock(std::string& out) const;
+    void writeBlock(std::string& out) const override;
 
     std::int32_t delay() const { return delay_; }
     void setDelay(long ms) { delay_ = ms < 0 ? 0 : ms > 2147483647L ? 2147483647 : std::int32_t(ms); }

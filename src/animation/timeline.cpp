@@ -137,7 +137,10 @@ double AnimationGroup::buildTimeline(std::vector<TimelineEntry*>& timeline, doub
         ref.startEntry.time = cursor;
         timeline.push_back(&ref.startEntry);
         double end = cursor;
-        if (AnimationGroup* played = child.referencedChapter()) {
+        AnimationGroup* played = child.referencedChapter();
+        // A reference to a section plays as a reference without chapter.
+        if (played && played->contentKind() != HoldsSteps) played = nullptr;
+        if (played) {
             const bool nested = depth >= 1 ? includeStops : (child.dowait && stopSeen);
             end = played->buildTimeline(timeline, cursor, depth + 1, nested, owned, guard + 1);
         } else if (child.moveCount() > 0) {

@@ -28,7 +28,7 @@ public:
     bool animate(double time, bool forward) override;
     std::unique_ptr<AnimationAtom> clone() const override;
     // "\n# [ACTION>>APPEAR]" or "\n# [ACTION>>DISAPPEAR]" and "\n# id %ld\n".
-    void writeBlock(std::string& out) const;
+    void writeBlock(std::string& out) const override;
     bool writeToFile(std::FILE* file) override;
     bool appears() const { return appear_; }
 
