@@ -1,0 +1,124 @@
+#include "ui/desktop_services.h"
+
+#include <QCoreApplication>
+
+#include "core/messages.h"
+#include "render/renderer.h"
+#include "scene/scene.h"
+#include "scene/scene_reader.h"
+#include "scene/scene_writer.h"
+#ifdef KINEMO_HAVE_TREE_DRAWER
+#include "geometry/shape_node.h"
+#include "render/tree_drawer.h"
+#include "scene/viewpoint.h"
+#endif
+
+namespace kinemo {
+
+DesktopServices::DesktopServices() {
+    installSceneReader();
+#ifdef KINEMO_HAVE_TREE_DRAWER
+    registerShapeReaders();
+#endif
+}
+
+DesktopServices::~DesktopServices() {
+    if (renderer_) {
+        renderer_->setFrameSink({});
+        stopRenderer();
+        // A thread that did not end keeps drawing what it has: leave the drawer to it.
+        if (renderer_->isRunning()) (void)drawer_.release();
+        renderer_->setScene(nullptr);
+    }
+}
+
+bool DesktopServices::startRenderer(std::function<void(int, int, const std::uint8_t*)> frameSink,
+                                    std::function<void(const std::string&)> fatal) {
+    renderer_ = Renderer::create();
+    Renderer::setCurrent(renderer_);
+    renderer_->setFrameSink(std::move(frameSink));
+    renderer_->setFatalHandler(std::move(fatal));
+    // While the interface thread waits for the render thread, its queued calls still run.
+    renderer_->setMessagePump([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    return renderer_->start();
+}
+
+bool DesktopServices::hasScene() { return currentScene() != nullptr; }
+
+void DesktopServices::prepareForRead() {
+    if (!renderer_) return;
+    renderer_->abortEvents();
+    renderer_->setScene(nullptr);  // pauses for the swap
+    drawer_.reset();
+}
+
+bool DesktopServices::readDocument(const std::string& path) {
+    Scene* scene = Scene::readFromFile(path);
+    if (!scene) return false;
+#ifdef KINEMO_HAVE_TREE_DRAWER
+    if (!dynamic_cast<ViewPoint*>(scene->currentViewpoint) && !currentViewpoint()) {
+        // A scene without a camera is still shown: from the front, fitted to its bounds.
+        auto made = std::make_unique<ViewPoint>();
+        ViewPoint* viewpoint = made.get();
+        scene->root().addChild(std::move(made));
+        scene->root().updateBounds();
+        fitToBoundingBox(*viewpoint, scene->root());
+        scene->currentViewpoint = viewpoint;
+    }
+    if (renderer_) {
+        renderer_->setBackground({scene->skyColor[0], scene->skyColor[1], scene->skyColor[2]});
+        drawer_ = std::make_unique<TreeDrawer>(*scene);
+        renderer_->setScene(drawer_.get());
+        renderer_->requestRedraw();
+    }
+#endif
+    return true;
+}
+
+void DesktopServices::documentLoaded() {}
+
+bool DesktopServices::writeDocument(const std::string& path, bool pack) {
+    Scene* scene = currentScene();
+    if (!scene) return false;
+    std::unique_ptr<RendererPause> pause;
+    if (renderer_ && renderer_->isRunning()) pause = std::make_unique<RendererPause>(*renderer_);
+    return writeToFile(*scene, path, pack);
+}
+
+void DesktopServices::showChapterCaption(const std::string& title, int position) {
+    if (onChapterCaption) onChapterCaption(title, position);
+}
+
+void DesktopServices::stopAnimation() {
+    if (renderer_) renderer_->abortEvents();
+}
+
+bool DesktopServices::hasRenderer() { return renderer_ != nullptr; }
+
+void DesktopServices::stopRenderer() {
+    // The wait happens once; a thread that did not end then is not waited for again.
+    if (!renderer_ || stopAsked_) return;
+    stopAsked_ = true;
+    renderer_->stop();
+}
+
+bool DesktopServices::rendererRunning() { return renderer_ && renderer_->isRunning(); }
+
+void DesktopServices::releaseRenderer() {
+    if (!renderer_) return;
+    renderer_->setFrameSink({});
+    // The render thread holds its own reference while it runs, and a drawer it may still read is
+    // left to it.
+    if (renderer_->isRunning())
+        (void)drawer_.release();
+    else
+        renderer_->setScene(nullptr);
+    Renderer::setCurrent(nullptr);
+    renderer_.reset();
+}
+
+void DesktopServices::endMainLoop() {
+    if (onEndMainLoop) onEndMainLoop();
+}
+
+}  // namespace kinemo

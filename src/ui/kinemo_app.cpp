@@ -1,0 +1,79 @@
+#include "ui/kinemo_app.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+
+#include "core/definitions.h"
+#include "core/messages.h"
+#include "core/platform.h"
+#include "core/window_placement.h"
+#include "ui/desktop_services.h"
+#include "ui/main_frame.h"
+#include "ui/qt_platform.h"
+#include "ui/viewer_view.h"
+
+namespace kinemo {
+
+std::string argumentTextOf(int argc, char** argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+    }
+    return text;
+}
+
+std::string executablePathOf(const char* argv0) {
+    char buffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n > 0) return std::string(buffer, static_cast<std::size_t>(n));
+    return argv0 ? argv0 : "";
+}
+
+CKinemoApp::CKinemoApp() = default;
+
+CKinemoApp::~CKinemoApp() {
+    mainFrame_.reset();
+    services_.reset();
+    setPlatform(nullptr);
+}
+
+bool CKinemoApp::initInstance(const std::string& argumentText, const std::string& executablePath) {
+    initSettingsFiles();
+    platform_ = std::make_unique<QtPlatform>();
+    setPlatform(platform_.get());
+    openLogFile("Kinemo_Viewer_Log.txt");
+    const WindowSizeSettings size = readWindowSizeSettings();
+
+    services_ = std::make_unique<DesktopServices>();
+    mainFrame_ = std::make_unique<CMainFrame>(*platform_, *services_);
+    mainFrame_->takeCommandLine(argumentText, executablePath);
+    mainFrame_->openSteering();
+
+    QtPlatform* ui = platform_.get();
+    const bool started = services_->startRenderer(mainFrame_->viewerView()->frameSink(), [this, ui](const std::string& message) {
+        // On the render thread: the box and the exit happen on the interface thread.
+        QMetaObject::invokeMethod(
+            ui,
+            [this, message] {
+                showMessageBox(message, kProductTitle, MessageIcon::Error);
+                exitStatus_ = 3;
+                QApplication::exit(exitStatus_);
+            },
+            Qt::QueuedConnection);
+    });
+    if (!started) logLine("CKinemoApp.initInstance: the renderer could not be started");
+    mainFrame_->viewerView()->attachRenderer(services_->renderer());
+    mainFrame_->initialise(size);
+    return true;
+}
+
+int CKinemoApp::run(QApplication& application) {
+    const int status = application.exec();
+    return exitStatus_ != 0 ? exitStatus_ : status;
+}
+
+}  // namespace kinemo

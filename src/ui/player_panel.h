@@ -1,0 +1,56 @@
+#pragma once
+// The player panel on the left of the main window: the six player buttons, the speed and
+// progress sliders with their labels, the chapter label and the text panel. The widgets only
+// report what the reader does; playback itself answers through the slots.
+#include <QWidget>
+#include <array>
+
+class QLabel;
+class QSlider;
+class QTextEdit;
+class QToolButton;
+
+namespace kinemo {
+
+enum class PlayerButton { JumpToStart = 0, PlayBackward, Stop, PlayForward, PlayToEnd, JumpToEnd };
+inline constexpr int kPlayerButtonCount = 6;
+
+class PlayerPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlayerPanel(QWidget* parent = nullptr);
+
+    QToolButton* button(PlayerButton which) const { return buttons_[static_cast<int>(which)]; }
+    QSlider* speedSlider() const { return speedSlider_; }
+    QSlider* progressSlider() const { return progressSlider_; }
+    QLabel* chapterLabel() const { return chapterLabel_; }
+    QTextEdit* textPanel() const { return textPanel_; }
+
+public slots:
+    // The chapter caption as the main window's title logic gives it (Windows-1252 text).
+    void setChapterCaption(const QString& caption);
+    // Shows the button pressed (and every other released); none releases all.
+    void showPressed(int button);
+    void releaseAll();
+    // Set by the program: the sliders move without reporting a change back.
+    void setSpeedPosition(int position, const QString& label);
+    void setProgressPosition(int position, const QString& label);
+    void setText(const QString& text);
+
+signals:
+    void buttonPressed(int button);
+    // Only for the reader's own moves of the sliders.
+    void speedMoved(int position);
+    void progressMoved(int position);
+
+private:
+    std::array<QToolButton*, kPlayerButtonCount> buttons_{};
+    QSlider* speedSlider_ = nullptr;
+    QSlider* progressSlider_ = nullptr;
+    QLabel* speedLabel_ = nullptr;
+    QLabel* progressLabel_ = nullptr;
+    QLabel* chapterLabel_ = nullptr;
+    QTextEdit* textPanel_ = nullptr;
+};
+
+}  // namespace kinemo

@@ -1,0 +1,121 @@
+// The widgets under the offscreen platform: composition of the main window, queued calls from
+// other threads, steering records arriving through the event loop, and frames reaching the view.
+#include <QLabel>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <thread>
+
+#include "core/definitions.h"
+#include "core/messages.h"
+#include "core/platform.h"
+#include "core/steering.h"
+#include "ui/desktop_services.h"
+#include "ui/main_frame.h"
+#include "ui/player_panel.h"
+#include "ui/qt_platform.h"
+#include "ui/viewer_view.h"
+
+using namespace kinemo;
+
+class UiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY(temp.isValid());
+        qputenv("TMPDIR", temp.path().toUtf8());
+        initSettingsFiles(temp.path().toStdString());
+    }
+
+    void mainWindowHoldsThePanelLeftOfTheViewAndFourStatusFields() {
+        QtPlatform platform;
+        setPlatform(&platform);
+        DesktopServices services;
+        CMainFrame frame(platform, services);
+        frame.initialise(readWindowSizeSettings());
+        QCOMPARE(frame.splitter()->count(), 2);
+        QCOMPARE(frame.splitter()->widget(0), static_cast<QWidget*>(frame.playerPanel()));
+        QCOMPARE(frame.splitter()->widget(1), static_cast<QWidget*>(frame.viewerView()));
+        for (int i = 0; i < kStatusFieldCount; ++i) QVERIFY(frame.statusLabel(static_cast<StatusField>(i)));
+        QCOMPARE(frame.windowTitle(), QString("Brevalonix Kinemo Standard"));
+        QCOMPARE(frame.playerPanel()->button(PlayerButton::PlayForward)->toolTip(),
+                 QString("Play forward to next stop"));
+        QVERIFY(frame.initialised());
+        setPlatform(nullptr);
+    }
+
+    void statusFromAnotherThreadArrivesThroughTheEventLoop() {
+        QtPlatform platform;
+        QLabel label;
+        platform.setStatusLabel(StatusField::Message, &label);
+        std::thread worker([&] { platform.setStatusField(StatusField::Message, "Gr\xFC\xDF" "e"); });
+        worker.join();
+        QCOMPARE(label.text(), QString());  // nothing touched the widget from the other thread
+        QTRY_COMPARE(label.text(), QString::fromUtf8("Grüße"));
+    }
+
+    void steeringRecordsAreCarriedOutOnTheInterfaceThread() {
+        QtPlatform platform;
+        setPlatform(&platform);
+        resetMessageService();
+        DesktopServices services;
+        CMainFrame frame(platform, services);
+        const std::string path = (temp.path() + "/steer").toStdString();
+        QVERIFY(frame.openSteering(path));
+        QVERIFY(sendSteeringCommand({SteerStopAnim, 0}, nullptr, path));
+        QTRY_COMPARE(QString::fromStdString(lastStatusText()), QString("Interface called StopAnim"));
+        QTRY_COMPARE(frame.statusLabel(StatusField::Message)->text(), QString("Interface called StopAnim"));
+        QVERIFY(sendSteeringCommand({SteerWindowSizeX, 640}, nullptr, path));
+        QTRY_COMPARE(frame.width(), 640);
+        setPlatform(nullptr);
+    }
+
+    void slidersSetByTheProgramDoNotReportBack() {
+        PlayerPanel panel;
+        QSignalSpy speed(&panel, &PlayerPanel::speedMoved);
+        QSignalSpy progress(&panel, &PlayerPanel::progressMoved);
+        panel.setSpeedPosition(50, "x2.8");
+        panel.setProgressPosition(30, "30%");
+        QCOMPARE(speed.count(), 0);
+        QCOMPARE(progress.count(), 0);
+        QCOMPARE(panel.speedSlider()->value(), 50);
+        panel.progressSlider()->setValue(40);
+        QCOMPARE(progress.count(), 1);
+    }
+
+    void aButtonPressIsReportedAndShownOnlyByThePanel() {
+        PlayerPanel panel;
+        QSignalSpy pressed(&panel, &PlayerPanel::buttonPressed);
+        QTest::mouseClick(panel.button(PlayerButton::PlayForward), Qt::LeftButton);
+        QCOMPARE(pressed.count(), 1);
+        QCOMPARE(pressed.front().front().toInt(), static_cast<int>(PlayerButton::PlayForward));
+        QVERIFY(!panel.button(PlayerButton::PlayForward)->isChecked());
+        panel.showPressed(static_cast<int>(PlayerButton::PlayForward));
+        QVERIFY(panel.button(PlayerButton::PlayForward)->isChecked());
+        panel.releaseAll();
+        QVERIFY(!panel.button(PlayerButton::PlayForward)->isChecked());
+    }
+
+    void framesFromTheRenderThreadArePainted() {
+        ViewerView view;
+        view.resize(4, 2);
+        view.show();
+        auto sink = view.frameSink();
+        std::vector<std::uint8_t> red(4 * 2 * 4, 0);
+        for (std::size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+        std::thread renderThread([&] { sink(4, 2, red.data()); });
+        renderThread.join();
+        QTRY_VERIFY(view.framesPainted() == 1);
+        QImage shot = view.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(1, 1)), QColor(Qt::red));
+    }
+
+private:
+    QTemporaryDir temp;
+};
+
+QTEST_MAIN(UiTest)
+#include "ui_test.moc"

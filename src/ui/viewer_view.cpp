@@ -1,0 +1,64 @@
+#include "ui/viewer_view.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPainter>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include "render/renderer.h"
+
+namespace kinemo {
+
+ViewerView::ViewerView(QWidget* parent) : QWidget(parent), latest_(std::make_shared<LatestFrame>()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(50, 50);
+    // The notifier runs on the render thread: it only queues a repaint to the application object,
+    // which lives longer than any view; the guard is looked at on the interface thread only.
+    QPointer<ViewerView> guard(this);
+    latest_->setNotifier([guard] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [guard] {
+                if (guard) guard->update();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+ViewerView::~ViewerView() {
+    // Frames still arriving must not post to a view that is gone.
+    latest_->setNotifier({});
+}
+
+void ViewerView::attachRenderer(Renderer* renderer) {
+    renderer_ = renderer;
+    if (renderer_) renderer_->setViewSize(width(), height());
+}
+
+std::function<void(int, int, const std::uint8_t*)> ViewerView::frameSink() const { return frameSinkInto(latest_); }
+
+void ViewerView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (latest_->takeIfNewer(frame_) && frame_.width > 0 && frame_.height > 0) {
+        image_ = QImage(frame_.rgba.data(), frame_.width, frame_.height, frame_.width * 4, QImage::Format_RGBA8888)
+                     .copy();
+        ++framesPainted_;
+    }
+    if (image_.isNull())
+        painter.fillRect(rect(), Qt::black);
+    else
+        painter.drawImage(rect(), image_);
+    if (!painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, &ViewerView::firstPainted);
+    }
+}
+
+void ViewerView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (renderer_) renderer_->setViewSize(event->size().width(), event->size().height());
+}
+
+}  // namespace kinemo

@@ -1,0 +1,44 @@
+#pragma once
+// The 3D view on the right of the main window. It shows the newest frame the render thread
+// handed over (a plain background until the first one) and tells the renderer its size. The
+// render thread only posts a repaint; the frame is copied here, on the interface thread.
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+#include "render/latest_frame.h"
+
+namespace kinemo {
+
+class Renderer;
+
+class ViewerView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ViewerView(QWidget* parent = nullptr);
+    ~ViewerView() override;
+
+    // The renderer whose frames are shown (observed; detach with nullptr before it goes).
+    void attachRenderer(Renderer* renderer);
+    // The frame sink to give the renderer: stores into this view's hand-over.
+    std::function<void(int, int, const std::uint8_t*)> frameSink() const;
+    std::uint64_t framesPainted() const { return framesPainted_; }
+
+signals:
+    // The first paint (the document named on the command line is read then).
+    void firstPainted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    std::shared_ptr<LatestFrame> latest_;
+    Frame frame_;
+    QImage image_;
+    Renderer* renderer_ = nullptr;
+    bool painted_ = false;
+    std::uint64_t framesPainted_ = 0;
+};
+
+}  // namespace kinemo
