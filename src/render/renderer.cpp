@@ -829,7 +829,9 @@ void Renderer::render() {
     frame.height = targetHeight_;
     frame.offscreen = offscreen_.load();
     frame.shapeStereo = shapeStereo_.load();
-    frame.pauseRequested = &pauseFlag_;
+    // Off-screen images are drawn while the renderer is paused (capture): the pause that long
+    // view passes give way to must not cut them short.
+    frame.pauseRequested = frame.offscreen ? nullptr : &pauseFlag_;
 
     scene->beginFrame(frame, frame.offscreen);
     glMatrixMode(GL_MODELVIEW);
