@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "animation/animation_group.h"
+#include "animation/motion_data.h"
 #include "animation/section_keys.h"
 #include "core/messages.h"
 #include "core/numbers.h"
@@ -406,6 +407,8 @@ const char* MoveAnimationObject::readFromText(const char* text) {
             m = std::make_unique<TransRotAnimationObject>(parent(), false);
         else if (name == "SCALE")
             m = std::make_unique<ScaleAnimationObject>(parent(), false);
+        else if (name == "COMPLEXMOVE")
+            m = std::make_unique<ComplexMoveAnimationObject>(parent(), false);
         if (m) {
             m->readBlock(sub);
             appendMove(std::move(m));
