@@ -91,11 +91,14 @@ TEST_F(LogFile, FallsBackToStandardOutputWhenNoFolderWorks) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "to stdout\n");
 }
 
-TEST_F(LogFile, GoesToStandardOutputBeforeItIsOpenedAndAfterItIsClosed) {
+TEST_F(LogFile, LateLinesAfterTheCloseGoToStandardError) {
+    // Standard output may carry a tool's result (JSON), so lines logged during shutdown stay off it.
     closeLogFile();
     ::testing::internal::CaptureStdout();
-    logLine("early");
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "early\n");
+    ::testing::internal::CaptureStderr();
+    logLine("late");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "late\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST_F(LogFile, KeepsLinesFromManyThreadsWhole) {

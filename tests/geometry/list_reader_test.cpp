@@ -144,11 +144,12 @@ TEST(IndexListReader, ReplacesTheDestinationWithAFreshList) {
     GuardedText t("[7]");
     auto list = std::make_unique<VectorL>();
     list->setKind(VectorL::KindCoordinateIndex);
-    VectorL* old = list.get();
+    list->push(99);
     VectorL::readFromString(t.begin(), t.end(), list);
     ASSERT_NE(list, nullptr);
-    EXPECT_NE(list.get(), old);
+    // nothing of the old list survives: neither its kind nor its elements
     EXPECT_EQ(list->kind(), VectorL::KindNone);
+    EXPECT_EQ(values(*list), (std::vector<int>{7}));
 }
 
 TEST(IndexListReader, AListThatIsNeverClosedReadsNothing) {
