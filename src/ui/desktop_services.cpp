@@ -27,8 +27,12 @@ DesktopServices::~DesktopServices() {
         renderer_->setFrameSink({});
         stopRenderer();
         // A thread that did not end keeps drawing what it has: leave the drawer to it.
-        if (renderer_->isRunning()) (void)drawer_.release();
-        renderer_->setScene(nullptr);
+        if (renderer_->isRunning()) {
+            abandoned_ = true;
+            (void)drawer_.release();
+        } else {
+            renderer_->setScene(nullptr);
+        }
     }
 }
 
@@ -109,9 +113,10 @@ void DesktopServices::releaseRenderer() {
     renderer_->setFrameSink({});
     // The render thread holds its own reference while it runs, and a drawer it may still read is
     // left to it.
-    if (renderer_->isRunning())
+    if (renderer_->isRunning()) {
+        abandoned_ = true;
         (void)drawer_.release();
-    else
+    } else
         renderer_->setScene(nullptr);
     Renderer::setCurrent(nullptr);
     renderer_.reset();

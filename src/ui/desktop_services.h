@@ -22,6 +22,8 @@ public:
     bool startRenderer(std::function<void(int, int, const std::uint8_t*)> frameSink,
                        std::function<void(const std::string&)> fatal);
     Renderer* renderer() const { return renderer_.get(); }
+    // True when the render thread was let go while still running.
+    bool rendererAbandoned() const { return abandoned_; }
 
     // Called to end the main loop (destroys the windows).
     std::function<void()> onEndMainLoop;
@@ -45,6 +47,7 @@ private:
     std::shared_ptr<Renderer> renderer_;
     std::unique_ptr<SceneDrawer> drawer_;
     bool stopAsked_ = false;
+    bool abandoned_ = false;
 };
 
 }  // namespace kinemo

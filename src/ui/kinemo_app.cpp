@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -10,6 +13,7 @@
 #include "core/messages.h"
 #include "core/platform.h"
 #include "core/window_placement.h"
+#include "scene/scene.h"
 #include "ui/desktop_services.h"
 #include "ui/main_frame.h"
 #include "ui/qt_platform.h"
@@ -37,8 +41,22 @@ CKinemoApp::CKinemoApp() = default;
 
 CKinemoApp::~CKinemoApp() {
     mainFrame_.reset();
+    if (services_) {
+        // Normally done by the close already; after a fatal driver error it happens here.
+        services_->stopRenderer();
+        services_->releaseRenderer();
+    }
+    const bool abandoned = services_ && services_->rendererAbandoned();
     services_.reset();
     setPlatform(nullptr);
+    if (abandoned) {
+        // A render thread that never ended may still read the scene: nothing of it is destroyed
+        // under its feet; the process ends here without running the static destructors.
+        std::fflush(nullptr);
+        std::_Exit(exitStatus_ != 0 ? exitStatus_ : 0);
+    }
+    // The scene goes before the process-wide tables its nodes are listed in.
+    destroyCurrentScene();
 }
 
 bool CKinemoApp::initInstance(const std::string& argumentText, const std::string& executablePath) {
