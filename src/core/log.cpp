@@ -46,6 +46,7 @@ void openLogFile(std::string_view name) {
         logFile = nullptr;
         logPath.clear();
     }
+    logClosed = false;  // a log that cannot be created falls back to standard output
     std::string candidates[2];
     std::string temp = temporaryDirectory();
     if (!temp.empty()) candidates[0] = temp + std::string(name);
