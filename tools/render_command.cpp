@@ -99,6 +99,14 @@ int renderCommand(const std::vector<std::string_view>& args) {
         std::fprintf(stderr, "kinemo-tool render: %s could not be read\n", in.c_str());
         return 1;
     }
+    // The scene goes before the statics it refers to; never while a render thread may still read it.
+    bool threadLeftRunning = false;
+    struct SceneEnd {
+        bool& keep;
+        ~SceneEnd() {
+            if (!keep) destroyCurrentScene();
+        }
+    } sceneEnd{threadLeftRunning};
     ViewPoint* viewpoint = nullptr;
     if (viewpointNumber >= 0) {
         viewpoint = viewpointAt(viewpointNumber);
@@ -129,7 +137,10 @@ int renderCommand(const std::vector<std::string_view>& args) {
     renderer->setScene(drawer.get());
     // A render thread that does not end in time may still read the drawer: it is then left alive.
     auto stop = [&] {
-        if (!renderer->stop()) (void)drawer.release();
+        if (!renderer->stop()) {
+            (void)drawer.release();
+            threadLeftRunning = true;
+        }
     };
     if (!renderer->start() || !renderer->waitUntilRunning(std::chrono::seconds(30))) {
         stop();
