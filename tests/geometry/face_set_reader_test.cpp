@@ -317,3 +317,46 @@ TEST(FaceSetPrepare, DrawingArraysHoldOneVertexPerPointAndNormal) {
 
 }  // namespace
 }  // namespace kinemo
+
+namespace kinemo {
+namespace {
+
+using namespace shapetest;
+
+std::string texturedSquare(const std::string& extra) {
+    return "Shape { appearance Appearance { texture PixelTexture { image 2 1 3 0xFF0000 0x00FF00 } }"
+           " geometry IndexedFaceSet { coord Coordinate { point [ 0 0 0, 2 0 0, 2 1 0, 0 1 0 ] }"
+           " coordIndex [ 0 1 2 3 -1 ] " +
+           extra + " } }";
+}
+
+TEST(FaceSetTexturePoints, TexturedFaceSetWithoutTexturePointsGetsTheDefaultMapping) {
+    ReadScene r(texturedSquare(""));
+    const FaceObject* f = r.face();
+    ASSERT_TRUE(f && f->textured());
+    ASSERT_TRUE(f->texCoord && f->texCoordIndex);
+    EXPECT_EQ(f->texCoordIndex->count(), f->coordIndex->count());
+    for (std::int32_t i = 0; i < f->texCoord->rows(); ++i) {
+        EXPECT_GE(f->texCoord->at(i, 0), 0.0f);
+        EXPECT_LE(f->texCoord->at(i, 0), 1.0f);
+    }
+    EXPECT_EQ(f->renderArrays().floatsPerVertex, 8);
+}
+
+TEST(FaceSetTexturePoints, TexCoordIndexThatDoesNotFitIsReplacedByTheDefaultMapping) {
+    ReadScene r(texturedSquare("texCoord TextureCoordinate { point [ 0 0, 1 0, 1 1, 0 1 ] } texCoordIndex [ 0 1 9 ]"));
+    const FaceObject* f = r.face();
+    ASSERT_TRUE(f && f->texCoordIndex && f->texCoord);
+    EXPECT_EQ(f->texCoordIndex->count(), f->coordIndex->count());
+    for (std::int32_t v : *f->texCoordIndex) EXPECT_LT(v, f->texCoord->rows());
+}
+
+TEST(FaceSetTexturePoints, TexCoordWithoutIndicesFollowsTheCoordIndex) {
+    ReadScene r(texturedSquare("texCoord TextureCoordinate { point [ 0 0, 1 0, 1 1, 0 1 ] }"));
+    const FaceObject* f = r.face();
+    ASSERT_TRUE(f && f->texCoordIndex);
+    for (std::int32_t i = 0; i < f->coordIndex->count(); ++i) EXPECT_EQ((*f->texCoordIndex)[i], (*f->coordIndex)[i]);
+}
+
+}  // namespace
+}  // namespace kinemo
