@@ -1,3 +1,4 @@
+#include "animation/animation_section.h"
 #include "scene/scene_reader.h"
 #include "tool_commands.h"
 
@@ -8,6 +9,7 @@ void installSceneFileSupport() {
     if (installed) return;
     installed = true;
     installSceneReader();
+    registerAnimationSectionHandlers();
 }
 
 }  // namespace kinemo::tool

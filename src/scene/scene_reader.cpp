@@ -24,6 +24,7 @@
 #include "scene/scene.h"
 #include "scene/scene_binary.h"
 #include "scene/scene_file_hooks.h"
+#include "scene/scene_file_shapes.h"
 #include "scene/scene_file_special_nodes.h"
 #include "scene/scene_report.h"
 #include "scene/tokenizer.h"
@@ -609,6 +610,7 @@ void installSceneReader() {
     installed = true;
     setInlineContentReader(&readNestedContent);
     installSpecialNodeSupport();
+    installShapeSupport();
 }
 
 void postLoad(Scene& scene) {
