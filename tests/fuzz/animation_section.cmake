@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_animation_section ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_animation_section.cpp kinemo_animation)
