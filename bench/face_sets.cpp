@@ -50,7 +50,9 @@ void fill(FaceObject& f, const Mesh& m) {
     std::memcpy(f.coordIndex->data(), m.index.data(), m.index.size() * sizeof(std::int32_t));
 }
 
-void quiet() { setSceneReportListener([](std::string_view, int, bool, bool) {}); }
+void quiet() {
+    setSceneReportListener([](std::string_view, int, bool, bool) {});
+}
 
 void BM_NormalsByCreaseAngle(benchmark::State& state) {
     quiet();

@@ -15,7 +15,7 @@ namespace kinemo {
 namespace {
 // A grid past this many points is refused: its size comes from the file.
 constexpr std::int64_t kMaxGridPoints = 50000000;
-}
+}  // namespace
 
 ElevationGrid::ElevationGrid() { settings.creaseAngle = 0.0f; }
 
@@ -160,7 +160,8 @@ bool ElevationGrid::build(ShapeNode* node) {
     face->setState(FaceObject::Cleaned);
     if (!face->finishReading(node, nullptr)) return false;
     mesh_ = std::move(face);
-    for (int i = 0; i < 3; ++i) boundsMin[i] = mesh_->boundsMin[i], boundsMax[i] = mesh_->boundsMax[i], centre[i] = mesh_->centre[i];
+    for (int i = 0; i < 3; ++i)
+        boundsMin[i] = mesh_->boundsMin[i], boundsMax[i] = mesh_->boundsMax[i], centre[i] = mesh_->centre[i];
     return true;
 }
 

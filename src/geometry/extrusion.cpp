@@ -86,14 +86,22 @@ const char* Extrusion::readFromString(const char* text, const char* end, ShapeNo
             std::string_view w = reading::readWord(pos, end);
             if (!w.empty()) b = w[0] == 'T' || w[0] == 't';
         };
-        if (k == kw::crossSection) list(crossSection);
-        else if (k == kw::spine) list(spine);
-        else if (k == kw::orientation) list(orientation);
-        else if (k == kw::scale) list(scale);
-        else if (k == kw::beginCap) truth(beginCap);
-        else if (k == kw::endCap) truth(endCap);
-        else if (k == kw::solid) truth(settings.solid);
-        else if (k == kw::ccw) truth(settings.ccw);
+        if (k == kw::crossSection)
+            list(crossSection);
+        else if (k == kw::spine)
+            list(spine);
+        else if (k == kw::orientation)
+            list(orientation);
+        else if (k == kw::scale)
+            list(scale);
+        else if (k == kw::beginCap)
+            truth(beginCap);
+        else if (k == kw::endCap)
+            truth(endCap);
+        else if (k == kw::solid)
+            truth(settings.solid);
+        else if (k == kw::ccw)
+            truth(settings.ccw);
         else if (k == kw::creaseAngle) {
             settings.creaseAngle = float(readFloat(pos));
             creaseSet = true;
@@ -161,7 +169,8 @@ bool Extrusion::build() {
     }
     if (closed && sp > 2) {
         const long a = distinctBefore(sp - 1), b = distinctAfter(0);
-        if (a >= 0 && b >= 0) Z[0] = Z[sp - 1] = unitV(crossV(sub(s[std::size_t(b)], s[0]), sub(s[std::size_t(a)], s[0])));
+        if (a >= 0 && b >= 0)
+            Z[0] = Z[sp - 1] = unitV(crossV(sub(s[std::size_t(b)], s[0]), sub(s[std::size_t(a)], s[0])));
     }
     // Ends of an open spine take their neighbour's Z; collinear stretches the last Z found.
     if (!closed) {
@@ -196,8 +205,9 @@ bool Extrusion::build() {
         const std::size_t oi = orientation.size() >= 4 * sp ? i : 0;
         V3 axis{0, 0, 1};
         double angle = 0;
-        if (orientation.size() >= 4) axis = {orientation[4 * oi], orientation[4 * oi + 1], orientation[4 * oi + 2]},
-                                     angle = orientation[4 * oi + 3];
+        if (orientation.size() >= 4)
+            axis = {orientation[4 * oi], orientation[4 * oi + 1], orientation[4 * oi + 2]},
+            angle = orientation[4 * oi + 3];
         for (std::size_t j = 0; j < cs; ++j) {
             V3 local{crossSection[2 * j] * sx, 0, crossSection[2 * j + 1] * sz};
             local = rotate(local, axis, angle);
@@ -210,8 +220,10 @@ bool Extrusion::build() {
     std::vector<std::int32_t> c;
     auto at = [&](std::size_t i, std::size_t j) { return std::int32_t(i * cs + j); };
     for (std::size_t i = 0; i + 1 < sp; ++i)
-        for (std::size_t j = 0; j + 1 < cs; ++j) c.insert(c.end(), {at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j), -1});
-    const bool closedSection = cs > 2 && crossSection[0] == crossSection[2 * cs - 2] && crossSection[1] == crossSection[2 * cs - 1];
+        for (std::size_t j = 0; j + 1 < cs; ++j)
+            c.insert(c.end(), {at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j), -1});
+    const bool closedSection =
+        cs > 2 && crossSection[0] == crossSection[2 * cs - 2] && crossSection[1] == crossSection[2 * cs - 1];
     const std::size_t capPoints = closedSection ? cs - 1 : cs;
     if (beginCap && capPoints >= 3) {
         for (std::size_t j = capPoints; j-- > 0;) c.push_back(at(0, j));
@@ -232,7 +244,8 @@ bool Extrusion::build() {
     face->setState(FaceObject::Cleaned);
     if (!face->finishReading(nullptr, nullptr)) return false;
     mesh_ = std::move(face);
-    for (int i = 0; i < 3; ++i) boundsMin[i] = mesh_->boundsMin[i], boundsMax[i] = mesh_->boundsMax[i], centre[i] = mesh_->centre[i];
+    for (int i = 0; i < 3; ++i)
+        boundsMin[i] = mesh_->boundsMin[i], boundsMax[i] = mesh_->boundsMax[i], centre[i] = mesh_->centre[i];
     return true;
 }
 

@@ -341,7 +341,8 @@ float FaceObject::intersectRay(float hit[3], const float origin[3], const float 
         const double tv[3] = {double(origin[0]) - p0[0], double(origin[1]) - p0[1], double(origin[2]) - p0[2]};
         const double u = (tv[0] * pv[0] + tv[1] * pv[1] + tv[2] * pv[2]) * inv;
         if (u < 0.0 || u > 1.0) continue;
-        const double q[3] = {tv[1] * e1[2] - tv[2] * e1[1], tv[2] * e1[0] - tv[0] * e1[2], tv[0] * e1[1] - tv[1] * e1[0]};
+        const double q[3] = {tv[1] * e1[2] - tv[2] * e1[1], tv[2] * e1[0] - tv[0] * e1[2],
+                             tv[0] * e1[1] - tv[1] * e1[0]};
         const double v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) * inv;
         if (v < 0.0 || u + v > 1.0) continue;
         const double t = (e2[0] * q[0] + e2[1] * q[1] + e2[2] * q[2]) * inv;
@@ -479,8 +480,9 @@ void FaceObject::buildRenderArrays() {
     const std::int32_t* ti = tex && texCoordIndex && texCoordIndex->count() == n ? texCoordIndex->data() : nullptr;
     if (!ti) tex = nullptr;
     const std::int32_t texRows = tex ? tex->rows() : 0;
-    const std::int32_t* col =
-        colours && colorIndex && colorIndex->count() >= triangles && !settings.colorPerVertex ? colorIndex->data() : nullptr;
+    const std::int32_t* col = colours && colorIndex && colorIndex->count() >= triangles && !settings.colorPerVertex
+                                  ? colorIndex->data()
+                                  : nullptr;
     const std::int32_t colourRows = colours ? colours->rows() : 0;
     if (normals && !ni) sceneReport("Parser problem: expected normals not found", 0, true);
     bool badPoint = false, badNormal = false, badTex = false;
@@ -502,7 +504,8 @@ void FaceObject::buildRenderArrays() {
             if (ni) {
                 nk = ni[pos];
                 if (nk < 0 || nk >= normalRows) {
-                    if (!badNormal) sceneReport(formatC("Invalid normal index: %ld(%ld)", long(nk), long(normalRows)), 0, true);
+                    if (!badNormal)
+                        sceneReport(formatC("Invalid normal index: %ld(%ld)", long(nk), long(normalRows)), 0, true);
                     badNormal = true;
                     nk = normalRows - 1;
                 }

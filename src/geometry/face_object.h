@@ -19,11 +19,11 @@ class GroupNode;
 
 // Settings of face sets, read once at the first construction.
 struct FaceObjectSettings {
-    bool colorSplitting = true;      // "IsColorSplittingEnabled"
-    float lineWidth = 1.0f;          // "DefaultLineWidth"
-    bool coupleNewLines = false;     // "CoupleNewLinesToShapes"
-    float vrml1CreaseAngle = 0.5f;   // "DefaultVRML1CreaseAngle"
-    float creaseAngle = 0.0f;        // "DefaultCreaseAngle"
+    bool colorSplitting = true;     // "IsColorSplittingEnabled"
+    float lineWidth = 1.0f;         // "DefaultLineWidth"
+    bool coupleNewLines = false;    // "CoupleNewLinesToShapes"
+    float vrml1CreaseAngle = 0.5f;  // "DefaultVRML1CreaseAngle"
+    float creaseAngle = 0.0f;       // "DefaultCreaseAngle"
 };
 FaceObjectSettings& faceObjectSettings();
 

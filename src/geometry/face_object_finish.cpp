@@ -133,8 +133,8 @@ void FaceObject::validateIndices() {
             }
     }
     if (badFaces > 0) {
-        sceneReport(formatC("FaceObject: %ld faces with point indices at or past the point count (%ld) dropped", badFaces,
-                            long(rows)),
+        sceneReport(formatC("FaceObject: %ld faces with point indices at or past the point count (%ld) dropped",
+                            badFaces, long(rows)),
                     0, true);
         ++readingState().recoverableSyntaxErrors;
         std::vector<std::int32_t> c, nv, t, col;
@@ -250,7 +250,8 @@ bool FaceObject::mapNormalIndicesToNormals() {
 void FaceObject::mapNormalsInOrder() {
     const std::int32_t n = coordIndex->count();
     const Faces faces = facesOf(*coordIndex);
-    const bool perFace = settings.normalBinding == Binding::PerFace || settings.normalBinding == Binding::PerFaceIndexed;
+    const bool perFace =
+        settings.normalBinding == Binding::PerFace || settings.normalBinding == Binding::PerFaceIndexed;
     const std::int32_t needed = perFace ? faces.count() : countVertexRefs();
     if (normals->rows() < needed) {
         sceneReport(formatC("Parser problem concerning normal indices: normals %ld polygons %ld, mode: %s",
@@ -401,7 +402,8 @@ void FaceObject::makeTexturePoints(bool) {
         auto tc = std::make_unique<MatrixF>(rows, 2);
         for (std::int32_t r = 0; r < rows; ++r) {
             tc->at(r, 0) = m.texCoord[std::size_t(r) * std::size_t(m.texCoordComponents)];
-            tc->at(r, 1) = m.texCoordComponents > 1 ? m.texCoord[std::size_t(r) * std::size_t(m.texCoordComponents) + 1] : 0.0f;
+            tc->at(r, 1) =
+                m.texCoordComponents > 1 ? m.texCoord[std::size_t(r) * std::size_t(m.texCoordComponents) + 1] : 0.0f;
         }
         texCoordWork = tc->clone();
         if (asRead) texCoord = std::move(tc);
@@ -411,7 +413,8 @@ void FaceObject::makeTexturePoints(bool) {
         // Environment mapping is the view's: the texture points are working values only and are
         // never written as the face set's own.
         const std::span<const float> normalSpan =
-            normals ? std::span<const float>(normals->data(), std::size_t(normals->elementCount())) : std::span<const float>();
+            normals ? std::span<const float>(normals->data(), std::size_t(normals->elementCount()))
+                    : std::span<const float>();
         const std::span<const std::int32_t> normalIndexSpan =
             normalIndex ? std::span<const std::int32_t>(normalIndex->data(), std::size_t(normalIndex->count()))
                         : std::span<const std::int32_t>();

@@ -82,8 +82,9 @@ void forgetFaceBufferObjects() {
 void FaceObject::render(ShapeNode& node, const ShapeDrawContext& context) {
     if (state_ != Ready) return;
     if (reportLevel().reaches(11))
-        sceneLog(formatC(textured_ ? "FaceObject::renderTextured numPoint: %ld\n" : "FaceObject.renderShape numPoint: %ld\n",
-                         long(vertexRefCount)));
+        sceneLog(
+            formatC(textured_ ? "FaceObject::renderTextured numPoint: %ld\n" : "FaceObject.renderShape numPoint: %ld\n",
+                    long(vertexRefCount)));
     drawArrays(*this, node, context);
 }
 

@@ -181,15 +181,24 @@ struct FaceObjectReader {
     long braces = 0, brackets = 0;
 
     bool bindingOf(Keyword k, Binding& b) {
-        if (k == kw::DEFAULT) b = Binding::Default;
-        else if (k == kw::OVERALL) b = Binding::Overall;
-        else if (k == kw::PER_VERTEX) b = Binding::PerVertex;
-        else if (k == kw::PER_VERTEX_INDEXED) b = Binding::PerVertexIndexed;
-        else if (k == kw::PER_FACE) b = Binding::PerFace;
-        else if (k == kw::PER_FACE_INDEXED) b = Binding::PerFaceIndexed;
-        else if (k == kw::PER_PART) b = Binding::PerPart;
-        else if (k == kw::PER_PART_INDEXED) b = Binding::PerPartIndexed;
-        else return false;
+        if (k == kw::DEFAULT)
+            b = Binding::Default;
+        else if (k == kw::OVERALL)
+            b = Binding::Overall;
+        else if (k == kw::PER_VERTEX)
+            b = Binding::PerVertex;
+        else if (k == kw::PER_VERTEX_INDEXED)
+            b = Binding::PerVertexIndexed;
+        else if (k == kw::PER_FACE)
+            b = Binding::PerFace;
+        else if (k == kw::PER_FACE_INDEXED)
+            b = Binding::PerFaceIndexed;
+        else if (k == kw::PER_PART)
+            b = Binding::PerPart;
+        else if (k == kw::PER_PART_INDEXED)
+            b = Binding::PerPartIndexed;
+        else
+            return false;
         return true;
     }
 

@@ -16,8 +16,8 @@ void FaceObject::writeText(std::string& out) const {
         out += "\n      point ";
         points->writeText(out, 3, true, 2);
         out += "\n    }";
-        const bool writeNormals = normals && settings.creaseAngle < 0 && normalIndex &&
-                                  normalIndex->count() == coordIndex->count();
+        const bool writeNormals =
+            normals && settings.creaseAngle < 0 && normalIndex && normalIndex->count() == coordIndex->count();
         if (!writeNormals) {
             if (settings.creaseAngle > 0) {
                 out += "\n     creaseAngle  ";

@@ -54,8 +54,8 @@ void FaceRef::writeText(std::string& out) const {
         const WriteRecord& r = it->second;
         const std::string def = "DEF " + r.name;
         const bool inScope = r.scope != 0 && r.scope == activeScope();
-        const bool sameText = r.text == &out && r.offset + def.size() <= out.size() &&
-                              out.compare(r.offset, def.size(), def) == 0;
+        const bool sameText =
+            r.text == &out && r.offset + def.size() <= out.size() && out.compare(r.offset, def.size(), def) == 0;
         if (inScope || sameText) {
             out += " USE " + r.name;
             return;
@@ -72,7 +72,9 @@ void FaceRef::writeText(std::string& out) const {
     target_->writeText(out);
 }
 
-void FaceRef::getBounds(float minimum[3], float maximum[3], float c[3]) const { target_->getBounds(minimum, maximum, c); }
+void FaceRef::getBounds(float minimum[3], float maximum[3], float c[3]) const {
+    target_->getBounds(minimum, maximum, c);
+}
 
 void FaceRef::render(ShapeNode& node, const ShapeDrawContext& context) {
     if (target_->state() != FaceObject::Ready) target_->prepare();

@@ -44,8 +44,7 @@ float readValue(const char*& p, const char* end, float fallback) {
     const char* q = p;
     while (q < end && (*q == ' ' || *q == '\t' || *q == '\r' || *q == '\n')) ++q;
     const char* start = q;
-    while (q < end && *q && *q != ' ' && *q != '\t' && *q != '\r' && *q != '\n' && *q != ',' && *q != '}' &&
-           *q != ']')
+    while (q < end && *q && *q != ' ' && *q != '\t' && *q != '\r' && *q != '\n' && *q != ',' && *q != '}' && *q != ']')
         ++q;
     if (!parseFloatToken(std::string_view(start, std::size_t(q - start)), v[0])) return fallback;
     p = q;
@@ -219,13 +218,20 @@ const char* readCylinder(FaceObject& face, const char* text, const char* end) {
     float height = 2, radius = 1;
     Parts parts;
     const char* p = readBody(text, end, transformMatcher(), [&](Keyword k, const char*& pos) {
-        if (k == kw::height) height = readValue(pos, end, height);
-        else if (k == kw::radius) radius = readValue(pos, end, radius);
-        else if (k == kw::side) parts.side = readTruth(pos, end);
-        else if (k == kw::top) parts.top = readTruth(pos, end);
-        else if (k == kw::bottom) parts.bottom = readTruth(pos, end);
-        else if (k == kw::parts) parts.cleared = false;
-        else if (!parts.take(k)) return false;
+        if (k == kw::height)
+            height = readValue(pos, end, height);
+        else if (k == kw::radius)
+            radius = readValue(pos, end, radius);
+        else if (k == kw::side)
+            parts.side = readTruth(pos, end);
+        else if (k == kw::top)
+            parts.top = readTruth(pos, end);
+        else if (k == kw::bottom)
+            parts.bottom = readTruth(pos, end);
+        else if (k == kw::parts)
+            parts.cleared = false;
+        else if (!parts.take(k))
+            return false;
         return true;
     });
     buildCylinder(face, height, radius, parts.side, parts.top, parts.bottom);
@@ -237,12 +243,18 @@ const char* readCone(FaceObject& face, const char* text, const char* end) {
     float height = 2, radius = 1;
     Parts parts;
     const char* p = readBody(text, end, transformMatcher(), [&](Keyword k, const char*& pos) {
-        if (k == kw::height) height = readValue(pos, end, height);
-        else if (k == kw::bottomRadius) radius = readValue(pos, end, radius);
-        else if (k == kw::side) parts.side = readTruth(pos, end);
-        else if (k == kw::bottom) parts.bottom = readTruth(pos, end);
-        else if (k == kw::parts) parts.cleared = false;
-        else if (!parts.take(k)) return false;
+        if (k == kw::height)
+            height = readValue(pos, end, height);
+        else if (k == kw::bottomRadius)
+            radius = readValue(pos, end, radius);
+        else if (k == kw::side)
+            parts.side = readTruth(pos, end);
+        else if (k == kw::bottom)
+            parts.bottom = readTruth(pos, end);
+        else if (k == kw::parts)
+            parts.cleared = false;
+        else if (!parts.take(k))
+            return false;
         return true;
     });
     buildCone(face, radius, height, parts.side, parts.bottom);
@@ -270,7 +282,8 @@ const char* readGeometryNode(Keyword k, const char* text, const char* end, Shape
         if (k == kw::Box || k == kw::Cube) return readBox(*f, text, end);
         if (k == kw::Cylinder) return readCylinder(*f, text, end);
         if (k == kw::Cone) return readCone(*f, text, end);
-        if (k == kw::IndexedLineSet) return readingState().isVrml1() ? f->readIndexedLineSet(text, end) : f->readLineSet(text, end);
+        if (k == kw::IndexedLineSet)
+            return readingState().isVrml1() ? f->readIndexedLineSet(text, end) : f->readLineSet(text, end);
         if (k == kw::IndexedTriangleStripSet) return f->readIndexedTriangleStripSet(text, end, node);
         return f->readFromString(text, end, node);
     }
@@ -382,10 +395,12 @@ std::vector<std::vector<float>> CoordinateCross::strips() const {
             return std::vector<float>{p[0], p[1], p[2]};
         };
         std::vector<float> strip;
-        for (auto q : {point(0, 0, 0), point(1.5f * s, 0, 0), point(1.2f * s, 0.3f * s, 0)}) strip.insert(strip.end(), q.begin(), q.end());
+        for (auto q : {point(0, 0, 0), point(1.5f * s, 0, 0), point(1.2f * s, 0.3f * s, 0)})
+            strip.insert(strip.end(), q.begin(), q.end());
         out.push_back(strip);
         strip.clear();
-        for (auto q : {point(1.5f * s, 0, 0), point(1.2f * s, -0.3f * s, 0)}) strip.insert(strip.end(), q.begin(), q.end());
+        for (auto q : {point(1.5f * s, 0, 0), point(1.2f * s, -0.3f * s, 0)})
+            strip.insert(strip.end(), q.begin(), q.end());
         out.push_back(strip);
     }
     auto letter = [&](int axis, std::initializer_list<std::pair<float, float>> pts) {

@@ -32,14 +32,22 @@ void copyShapeSettings(ShapeSettings& to, const ShapeSettings& from) {
 
 const char* bindingName(Binding binding) {
     switch (binding) {
-        case Binding::Default: return "DEFAULT ";
-        case Binding::Overall: return "OVERALL ";
-        case Binding::PerVertexIndexed: return "PER_VERTEX_INDEXED";
-        case Binding::PerVertex: return "PER_VERTEX ";
-        case Binding::PerFaceIndexed: return "PER_FACE_INDEXED";
-        case Binding::PerFace: return "PER_FACE ";
-        case Binding::PerPartIndexed: return "PER_PART_INDEXED";
-        case Binding::PerPart: return "PER_PART ";
+        case Binding::Default:
+            return "DEFAULT ";
+        case Binding::Overall:
+            return "OVERALL ";
+        case Binding::PerVertexIndexed:
+            return "PER_VERTEX_INDEXED";
+        case Binding::PerVertex:
+            return "PER_VERTEX ";
+        case Binding::PerFaceIndexed:
+            return "PER_FACE_INDEXED";
+        case Binding::PerFace:
+            return "PER_FACE ";
+        case Binding::PerPartIndexed:
+            return "PER_PART_INDEXED";
+        case Binding::PerPart:
+            return "PER_PART ";
     }
     return "DEFAULT ";
 }

@@ -22,8 +22,8 @@ namespace {
 constexpr int kShapeKeywordBudget = 10000;
 
 bool isGeometryKeyword(Keyword k) {
-    return k == kw::IndexedFaceSet || k == kw::IndexedLineSet || k == kw::Box || k == kw::Cube ||
-           k == kw::Cylinder || k == kw::Cone || k == kw::Sphere || k == kw::Extrusion || k == kw::ElevationGrid ||
+    return k == kw::IndexedFaceSet || k == kw::IndexedLineSet || k == kw::Box || k == kw::Cube || k == kw::Cylinder ||
+           k == kw::Cone || k == kw::Sphere || k == kw::Extrusion || k == kw::ElevationGrid ||
            k == kw::IndexedTriangleStripSet;
 }
 }  // namespace
@@ -115,7 +115,8 @@ const char* ShapeNode::readFromString(const char* text, const char* end, GroupNo
     }
     // Only now is the look known: a texture decides about texture points.
     if (FaceObject* face = geometry_ ? geometry_->asFaceObject() : nullptr) {
-        if (face->state() != FaceObject::Read && face->state() != FaceObject::Ready && !face->finishReading(this, group)) {
+        if (face->state() != FaceObject::Read && face->state() != FaceObject::Ready &&
+            !face->finishReading(this, group)) {
             releaseGeometry();
             ++readingState().emptyFaces;
         }
@@ -171,7 +172,9 @@ long ShapeNode::triangleCount() const {
 
 void ShapeNode::resetMaterial() { appearance_->material().restoreOriginal(); }
 
-void ShapeNode::setMaterialColor(const float rgb[3]) { appearance_->material().setDiffuse(Colour{rgb[0], rgb[1], rgb[2]}); }
+void ShapeNode::setMaterialColor(const float rgb[3]) {
+    appearance_->material().setDiffuse(Colour{rgb[0], rgb[1], rgb[2]});
+}
 
 void ShapeNode::setMaterialTransparency(float transparency) { appearance_->material().setTransparency(transparency); }
 

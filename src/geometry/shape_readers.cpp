@@ -93,7 +93,8 @@ void finishShape(GroupNode& g, ShapeNode* shape) {
     if (!shape) return;
     FaceObject* face = shape->geometry() ? shape->geometry()->asFaceObject() : nullptr;
     bool keep = true;
-    if (face && face->state() != FaceObject::Read && face->state() != FaceObject::Ready) keep = face->finishReading(shape, &g);
+    if (face && face->state() != FaceObject::Read && face->state() != FaceObject::Ready)
+        keep = face->finishReading(shape, &g);
     if (!keep) {
         if (std::unique_ptr<Node> gone = shape->detachFromParent()) gone.reset();
     }
@@ -161,11 +162,15 @@ const char* readVrml1FaceSet(GroupNode& g, Keyword k, const char* after) {
         p = f->readIndexedLineSet(after, nullptr);
     else
         p = f->readIndexedFaceSet(after, nullptr, shape);
-    if (!f->points && state.points) f->points = takeUsedRows(*state.points, f->coordIndex ? f->coordIndex.get() : f->lineIndex.get());
-    if (!f->normals && state.normals && f->normalIndex) f->normals = takeUsedRows(*state.normals, f->normalIndex.get());
-    else if (!f->normals && state.normals && !f->normalIndex) f->normals = state.normals->clone();
+    if (!f->points && state.points)
+        f->points = takeUsedRows(*state.points, f->coordIndex ? f->coordIndex.get() : f->lineIndex.get());
+    if (!f->normals && state.normals && f->normalIndex)
+        f->normals = takeUsedRows(*state.normals, f->normalIndex.get());
+    else if (!f->normals && state.normals && !f->normalIndex)
+        f->normals = state.normals->clone();
     if (!f->texCoord && state.texCoord) {
-        f->texCoord = f->texCoordIndex ? takeUsedRows(*state.texCoord, f->texCoordIndex.get()) : state.texCoord->clone();
+        f->texCoord =
+            f->texCoordIndex ? takeUsedRows(*state.texCoord, f->texCoordIndex.get()) : state.texCoord->clone();
         f->texCoordWork = f->texCoord->clone();
     }
     finishShape(g, shape);
@@ -220,17 +225,15 @@ bool useVrml1Object(GroupNode& g, BasicObject& object) {
 void registerShapeReaders() {
     static std::once_flag once;
     std::call_once(once, [] {});
-    registerNodeReader(kw::Shape, [](GroupNode& g, Keyword, const char*, const char* after) {
-        return readVrml2Shape(g, after);
-    });
+    registerNodeReader(kw::Shape,
+                       [](GroupNode& g, Keyword, const char*, const char* after) { return readVrml2Shape(g, after); });
     for (Keyword k : {kw::IndexedFaceSet, kw::IndexedTriangleStripSet, kw::IndexedLineSet})
         registerNodeReader(k, [](GroupNode& g, Keyword key, const char*, const char* after) {
             return readVrml1FaceSet(g, key, after);
         });
     for (Keyword k : {kw::Box, kw::Cube, kw::Cylinder, kw::Cone, kw::Sphere, kw::Extrusion, kw::ElevationGrid})
-        registerNodeReader(k, [](GroupNode& g, Keyword key, const char*, const char* after) {
-            return readPrimitive(g, key, after);
-        });
+        registerNodeReader(
+            k, [](GroupNode& g, Keyword key, const char*, const char* after) { return readPrimitive(g, key, after); });
     registerNodeReader(kw::Coordinate3, [](GroupNode& g, Keyword, const char*, const char* after) {
         const char* p;
         stateOf(g).points = readStateList<void>(after, kw::point, 3, MatrixF::KindCoordinates, p);

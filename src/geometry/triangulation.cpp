@@ -9,10 +9,7 @@
 #include "scene/scene_report.h"
 
 namespace kinemo {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<std::int32_t> stripsToTriangles(const std::int32_t* s, std::int32_t count) {
     std::vector<std::int32_t> out;
@@ -143,8 +140,7 @@ void FaceObject::eliminateRedundantPoints(MatrixF& matrix, VectorL& index) {
         std::int32_t kept = 0;
         for (std::int32_t r = 0; r < rows; ++r) {
             if (first[std::size_t(r)] == r) {
-                if (kept != r)
-                    std::memmove(matrix.row(kept), matrix.row(r), sizeof(float) * std::size_t(columns));
+                if (kept != r) std::memmove(matrix.row(kept), matrix.row(r), sizeof(float) * std::size_t(columns));
                 newIndex[std::size_t(r)] = kept++;
             } else {
                 newIndex[std::size_t(r)] = newIndex[std::size_t(first[std::size_t(r)])];
@@ -277,7 +273,8 @@ void FaceObject::reorderTriangles() {
         std::vector<float> rowsOut(std::size_t(next) * std::size_t(c));
         for (std::int32_t v = 0; v < r; ++v)
             if (map[std::size_t(v)] >= 0)
-                std::memcpy(&rowsOut[std::size_t(map[std::size_t(v)]) * c], matrix->row(v), sizeof(float) * std::size_t(c));
+                std::memcpy(&rowsOut[std::size_t(map[std::size_t(v)]) * c], matrix->row(v),
+                            sizeof(float) * std::size_t(c));
         matrix->resize(next, c);
         if (next > 0) std::memcpy(matrix->data(), rowsOut.data(), rowsOut.size() * sizeof(float));
     };

@@ -1,6 +1,7 @@
+#include "geometry/face_ref.h"
+
 #include <gtest/gtest.h>
 
-#include "geometry/face_ref.h"
 #include "shape_test_support.h"
 
 namespace kinemo {
@@ -28,7 +29,8 @@ TEST(FaceSharing, IdenticalFaceSetsBecomeReferencesToOne) {
 
 TEST(FaceSharing, FaceSetsThatDifferInAnyWrittenFieldStaySeparate) {
     const std::string tex = "texCoord TextureCoordinate { point [ 0 0, 1 0, 1 1 ] } texCoordIndex [ 0 1 2 ]";
-    ReadScene r(triangle("") + triangle("solid FALSE") + triangle("ccw FALSE") + triangle(tex) + triangle("creaseAngle 1"));
+    ReadScene r(triangle("") + triangle("solid FALSE") + triangle("ccw FALSE") + triangle(tex) +
+                triangle("creaseAngle 1"));
     FaceShareTable table;
     EXPECT_EQ(table.shareAll(*r.scene.root), 0);
 }
@@ -78,8 +80,9 @@ TEST(FaceTransform, MirrorKeepsTrianglesFacingOutwardsAndNormalsFollow) {
 }
 
 TEST(FaceTransform, NonUniformScaleTransformsNormalsByTheInverseTranspose) {
-    ReadScene r("Shape { geometry IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 0 1 1 ] }"
-                " coordIndex [ 0 1 2 ] creaseAngle 0.5 } }");
+    ReadScene r(
+        "Shape { geometry IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 0 1 1 ] }"
+        " coordIndex [ 0 1 2 ] creaseAngle 0.5 } }");
     ShapeNode* s = r.shape();
     const float stretch[9] = {1, 0, 0, 0, 1, 0, 0, 0, 4}, offset[3] = {0, 0, 0};
     s->transformBy(stretch, offset);
@@ -89,8 +92,9 @@ TEST(FaceTransform, NonUniformScaleTransformsNormalsByTheInverseTranspose) {
 }
 
 TEST(FaceSharing, UseOfADefinedFaceSetSharesIt) {
-    ReadScene r("Shape { geometry DEF T IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] }"
-                " coordIndex [ 0 1 2 ] } } Shape { geometry USE T }");
+    ReadScene r(
+        "Shape { geometry DEF T IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] }"
+        " coordIndex [ 0 1 2 ] } } Shape { geometry USE T }");
     auto shapes = r.shapes();
     ASSERT_EQ(shapes.size(), 2u);
     auto* b = dynamic_cast<FaceRef*>(shapes[1]->geometry());

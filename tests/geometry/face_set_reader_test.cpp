@@ -27,7 +27,8 @@ TEST(FaceSetNormals, CubeAtCreaseZeroGivesEveryCornerItsOwnFaceNormal) {
     EXPECT_EQ(f->normals->rows(), 6);
     auto tris = triangles(*f);
     for (std::size_t t = 0; t < tris.size(); ++t)
-        for (int j = 0; j < 3; ++j) EXPECT_NEAR(dot(cornerNormal(*f, std::int32_t(4 * t + j)), faceNormal(tris[t])), 1.0f, 1e-5);
+        for (int j = 0; j < 3; ++j)
+            EXPECT_NEAR(dot(cornerNormal(*f, std::int32_t(4 * t + j)), faceNormal(tris[t])), 1.0f, 1e-5);
 }
 
 class CubeSmoothing : public ::testing::TestWithParam<const char*> {};
@@ -50,8 +51,9 @@ TEST_P(CubeSmoothing, AveragesTheThreeFacesAtEveryCorner) {
 INSTANTIATE_TEST_SUITE_P(AngleAboveRightAngle, CubeSmoothing, ::testing::Values("1.6", "3.14"));
 
 TEST(FaceSetNormals, ZeroAreaTrianglesAndAZeroFirstTriangleGiveNoNaN) {
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 0 0 0, 0 0 0, 1 0 0, 0 1 0 ] }"
-                        " coordIndex [ 0 1 2 -1 0 3 4 -1 3 3 4 ] creaseAngle 0.5"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 0 0 0, 0 0 0, 1 0 0, 0 1 0 ] }"
+                " coordIndex [ 0 1 2 -1 0 3 4 -1 3 3 4 ] creaseAngle 0.5"));
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(f->normals);
@@ -79,7 +81,8 @@ TEST(FaceSetNormals, LargeFanCentreIsSmoothedWithinTheCreaseAngle) {
 }
 
 TEST(FaceSetTriangulation, QuadWithCcwFalseIsTurnedOver) {
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] } coordIndex [ 0 1 2 3 -1 ] ccw FALSE"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] } coordIndex [ 0 1 2 3 -1 ] ccw FALSE"));
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(f->coordIndex->count(), 7);
@@ -107,9 +110,10 @@ TEST(FaceSetTriangulation, OnlyLineLikeFacesLeaveNothingAndReportLineElements) {
 }
 
 TEST(FaceSetTriangulation, TriangleStripAlternatesItsWinding) {
-    ReadScene r("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 0 1 0, 1 1 0 ] }"
-                " IndexedTriangleStripSet { coordIndex [ 0, 1, 2, 3, -1 ] } }",
-                SourceType::Vrml1);
+    ReadScene r(
+        "Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 0 1 0, 1 1 0 ] }"
+        " IndexedTriangleStripSet { coordIndex [ 0, 1, 2, 3, -1 ] } }",
+        SourceType::Vrml1);
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(f->countTriangles(), 2);
@@ -162,9 +166,10 @@ TEST(FaceSetReader, HostileFaceSetIsRepairedWithItsMessages) {
 }
 
 TEST(FaceSetReader, NormalPerVertexFalseSpreadsEachFaceNormalOverItsVertices) {
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
-                        " normal Normal { vector [ 0 0 1, 0 0 -1 ] } normalPerVertex FALSE"
-                        " coordIndex [ 0 1 2 -1 0 2 3 -1 ]"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
+                " normal Normal { vector [ 0 0 1, 0 0 -1 ] } normalPerVertex FALSE"
+                " coordIndex [ 0 1 2 -1 0 2 3 -1 ]"));
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     for (int j = 0; j < 3; ++j) {
@@ -175,9 +180,10 @@ TEST(FaceSetReader, NormalPerVertexFalseSpreadsEachFaceNormalOverItsVertices) {
 }
 
 TEST(FaceSetReader, PerFaceNormalIndicesAreMappedToTheVertices) {
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
-                        " normal Normal { vector [ 0 0 -1, 0 0 1 ] } normalPerVertex FALSE"
-                        " coordIndex [ 0 1 2 -1 0 2 3 -1 ] normalIndex [ 1 0 ]"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
+                " normal Normal { vector [ 0 0 -1, 0 0 1 ] } normalPerVertex FALSE"
+                " coordIndex [ 0 1 2 -1 0 2 3 -1 ] normalIndex [ 1 0 ]"));
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(cornerNormal(*f, 0)[2], 1.0f);
@@ -186,9 +192,10 @@ TEST(FaceSetReader, PerFaceNormalIndicesAreMappedToTheVertices) {
 
 TEST(FaceSetReader, NormalIndexPastTheNormalsDropsTheGivenNormalsAndMakesNewOnes) {
     ReportRecorder rec;
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
-                        " normal Normal { vector [ 1 0 0 ] }"
-                        " coordIndex [ 0 1 2 -1 0 2 3 -1 ] normalIndex [ 0 0 0 -1 0 0 7 -1 ]"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
+                " normal Normal { vector [ 1 0 0 ] }"
+                " coordIndex [ 0 1 2 -1 0 2 3 -1 ] normalIndex [ 0 0 0 -1 0 0 7 -1 ]"));
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(rec.reported("out of bound"));
@@ -283,8 +290,9 @@ TEST(FaceSetReaderVrml1, InventorVertexPropertyGivesThePoints) {
 }
 
 TEST(FaceSetReader, LineSetReadsItsSegments) {
-    ReadScene r("Shape { geometry IndexedLineSet { coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] }"
-                " coordIndex [ 0 1 2 -1 0 9 -1 ] } }");
+    ReadScene r(
+        "Shape { geometry IndexedLineSet { coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] }"
+        " coordIndex [ 0 1 2 -1 0 9 -1 ] } }");
     const FaceObject* f = r.face();
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(f->lineIndex);

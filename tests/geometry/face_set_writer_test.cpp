@@ -52,8 +52,9 @@ TEST(FaceSetWriter, GivenNormalsThatAreTheFlatOnesAreWrittenWithCrease022) {
 }
 
 TEST(FaceSetWriter, CurvedGivenNormalsAreWrittenWithTheirIndices) {
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] } normal Normal { vector [ 0 0 1, 0.6 0 0.8 ] }"
-                        " coordIndex [ 0 1 2 -1 ] normalIndex [ 0 1 0 -1 ]"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] } normal Normal { vector [ 0 0 1, 0.6 0 0.8 ] }"
+                " coordIndex [ 0 1 2 -1 ] normalIndex [ 0 1 0 -1 ]"));
     const std::string text = written(*r.shape());
     EXPECT_NE(text.find("normal Normal {"), std::string::npos) << text;
     EXPECT_NE(text.find("normalIndex [0,1,0"), std::string::npos) << text;
@@ -61,8 +62,9 @@ TEST(FaceSetWriter, CurvedGivenNormalsAreWrittenWithTheirIndices) {
 
 TEST(FaceSetWriter, PerFaceColoursAreWrittenAsFieldsOfTheFaceSet) {
     faceObjectSettings().colorSplitting = false;
-    ReadScene r(faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] } coordIndex [ 0 1 2 -1 0 2 3 -1 ]"
-                        " color Color { color [ 1 0 0, 0 1 0 ] } colorPerVertex FALSE colorIndex [ 1 0 ]"));
+    ReadScene r(
+        faceSet("coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] } coordIndex [ 0 1 2 -1 0 2 3 -1 ]"
+                " color Color { color [ 1 0 0, 0 1 0 ] } colorPerVertex FALSE colorIndex [ 1 0 ]"));
     faceObjectSettings().colorSplitting = true;
     const std::string text = written(*r.shape());
     const std::size_t colorNode = text.find("color Color {");
@@ -101,7 +103,8 @@ TEST_P(WriteReadBack, GivesTheSameTriangles) {
 }
 INSTANTIATE_TEST_SUITE_P(
     FaceSetsAndPrimitives, WriteReadBack,
-    ::testing::Values(replaced(fixture("cube_v2.wrl"), "CREASE", "0"), replaced(fixture("cube_v2.wrl"), "CREASE", "3.14"),
+    ::testing::Values(replaced(fixture("cube_v2.wrl"), "CREASE", "0"),
+                      replaced(fixture("cube_v2.wrl"), "CREASE", "3.14"),
                       std::string("Shape { geometry Box { size 1 2 3 } }"),
                       std::string("Shape { geometry Cylinder { height 3 radius 0.5 } }"),
                       std::string("Shape { geometry Cone { bottomRadius 2 height 1 } }"),

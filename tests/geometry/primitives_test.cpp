@@ -1,8 +1,9 @@
+#include "geometry/primitives.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "geometry/primitives.h"
 #include "shape_test_support.h"
 
 namespace kinemo {
@@ -40,7 +41,8 @@ TEST(Cylinder, HasTheTableGeometryWithOutwardFaces) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->countTriangles(), 14 + 14 + 32);
     for (const auto& t : triangles(*f)) {
-        const Vec c{(t[0][0] + t[1][0] + t[2][0]) / 3, (t[0][1] + t[1][1] + t[2][1]) / 3, (t[0][2] + t[1][2] + t[2][2]) / 3};
+        const Vec c{(t[0][0] + t[1][0] + t[2][0]) / 3, (t[0][1] + t[1][1] + t[2][1]) / 3,
+                    (t[0][2] + t[1][2] + t[2][2]) / 3};
         EXPECT_GT(dot(faceNormal(t), c), 0.0f);
     }
     EXPECT_FLOAT_EQ(f->boundsMax[1], 1.0f);
@@ -63,7 +65,8 @@ TEST(Cone, IsCentredAsVrmlCentresIt) {
     EXPECT_FLOAT_EQ(f->boundsMax[1], 2.0f);
     EXPECT_EQ(f->countTriangles(), 14 + 16);
     for (const auto& t : triangles(*f)) {
-        const Vec c{(t[0][0] + t[1][0] + t[2][0]) / 3, (t[0][1] + t[1][1] + t[2][1]) / 3, (t[0][2] + t[1][2] + t[2][2]) / 3};
+        const Vec c{(t[0][0] + t[1][0] + t[2][0]) / 3, (t[0][1] + t[1][1] + t[2][1]) / 3,
+                    (t[0][2] + t[1][2] + t[2][2]) / 3};
         EXPECT_GT(dot(faceNormal(t), c), 0.0f);
     }
 }
@@ -100,15 +103,17 @@ TEST(ExtrusionShape, DefaultSquareAlongAStraightSpineIsABoxWithOutwardFaces) {
     EXPECT_FLOAT_EQ(e->boundsMin[0], -1.0f);
     EXPECT_FLOAT_EQ(e->boundsMax[1], 2.0f);
     for (const auto& t : triangles(*e->mesh())) {
-        const Vec c{(t[0][0] + t[1][0] + t[2][0]) / 3, (t[0][1] + t[1][1] + t[2][1]) / 3 - 1, (t[0][2] + t[1][2] + t[2][2]) / 3};
+        const Vec c{(t[0][0] + t[1][0] + t[2][0]) / 3, (t[0][1] + t[1][1] + t[2][1]) / 3 - 1,
+                    (t[0][2] + t[1][2] + t[2][2]) / 3};
         EXPECT_GT(dot(faceNormal(t), c), 0.0f);
     }
 }
 
 TEST(ExtrusionShape, CollinearAndCoincidentSpinePointsKeepTheFrame) {
     // A bend, a straight stretch and a repeated point: no section may collapse or flip.
-    ReadScene r("Shape { geometry Extrusion { crossSection [ 1 0, 0 1, -1 0, 0 -1, 1 0 ]"
-                " spine [ 0 0 0, 0 1 0, 0 1 0, 0 2 0, 1 3 0 ] } }");
+    ReadScene r(
+        "Shape { geometry Extrusion { crossSection [ 1 0, 0 1, -1 0, 0 -1, 1 0 ]"
+        " spine [ 0 0 0, 0 1 0, 0 1 0, 0 2 0, 1 3 0 ] } }");
     auto* e = dynamic_cast<Extrusion*>(r.shape()->geometry());
     ASSERT_TRUE(e && e->mesh());
     EXPECT_TRUE(allFinite(e->mesh()->points.get()));
@@ -133,8 +138,9 @@ TEST(ExtrusionShape, WritesSolidAndCcw) {
 }
 
 TEST(ElevationGridShape, ThreeByThreeGridGivesEightUpwardTriangles) {
-    ReadScene r("Shape { geometry ElevationGrid { xDimension 3 zDimension 3 xSpacing 1 zSpacing 2"
-                " height [ 0 0 0 0 1 0 0 0 0 ] } }");
+    ReadScene r(
+        "Shape { geometry ElevationGrid { xDimension 3 zDimension 3 xSpacing 1 zSpacing 2"
+        " height [ 0 0 0 0 1 0 0 0 0 ] } }");
     auto* g = dynamic_cast<ElevationGrid*>(r.shape()->geometry());
     ASSERT_TRUE(g && g->mesh());
     EXPECT_EQ(g->mesh()->countTriangles(), 8);

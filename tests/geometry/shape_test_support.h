@@ -71,14 +71,17 @@ private:
 
 using Vec = std::array<float, 3>;
 
-inline Vec pointOf(const FaceObject& f, std::int32_t i) { return {f.points->at(i, 0), f.points->at(i, 1), f.points->at(i, 2)}; }
+inline Vec pointOf(const FaceObject& f, std::int32_t i) {
+    return {f.points->at(i, 0), f.points->at(i, 1), f.points->at(i, 2)};
+}
 
 // Every triangle as its three corner coordinates, in order.
 inline std::vector<std::array<Vec, 3>> triangles(const FaceObject& f) {
     std::vector<std::array<Vec, 3>> out;
     if (!f.coordIndex) return out;
     for (std::int32_t i = 0; i + 2 < f.coordIndex->count(); i += 4)
-        out.push_back({pointOf(f, (*f.coordIndex)[i]), pointOf(f, (*f.coordIndex)[i + 1]), pointOf(f, (*f.coordIndex)[i + 2])});
+        out.push_back(
+            {pointOf(f, (*f.coordIndex)[i]), pointOf(f, (*f.coordIndex)[i + 1]), pointOf(f, (*f.coordIndex)[i + 2])});
     return out;
 }
 
