@@ -184,4 +184,13 @@ void Playback::jumpToEnd() {
     if (progress_) progress_(chapters_.runTime());
 }
 
+void Playback::positionAt(double percent) {
+    if (chapters_.currentChapter() == nullptr) return;
+    finishRunning();
+    std::optional<RendererPause> pause;
+    if (renderer_) pause.emplace(*renderer_);
+    chapters_.positionAtPercent(percent);
+    chapters_.refresh();
+}
+
 }  // namespace kinemo

@@ -100,6 +100,8 @@ public:
     void stopPlayback();
     void jumpToStart();
     void jumpToEnd();
+    // The progress slider: the chapter shown at percent (0..100) of its way.
+    void positionAt(double percent);
     // Changes while playing (the press-state machine), without restarting the clock.
     void setDirection(bool forward);
     void setPlayThroughStops(bool on);

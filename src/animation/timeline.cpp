@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "animation/animation_group.h"
+#include "animation/text_step.h"
 #include "core/messages.h"
 #include "scene/group_node.h"
 #include "scene/node_table.h"
@@ -209,7 +210,8 @@ void AnimationGroup::rebuildOwnTimeline() {
     restoreInitialTransforms();
     restoreInitialVisibility();
     ViewPoint* previousViewpoint = nullptr;
-    AnimationAtom* previousText = nullptr;
+    // The last text step of each place (the panel, -1, or a text area).
+    std::unordered_map<std::int32_t, AnimationAtom*> previousText;
     for (TimelineEntry* e : timeline_) {
         AnimationAtomRef& ref = *e->ref;
         if (e->isStart) {
@@ -218,8 +220,11 @@ void AnimationGroup::rebuildOwnTimeline() {
                 v->startViewpoint = previousViewpoint;
                 previousViewpoint = ref.atom->targetViewpoint();
             } else if (auto* t = dynamic_cast<TextAnimationObjectRef*>(&ref)) {
-                t->previousTextStep = previousText;
-                previousText = ref.atom;
+                const auto* step = dynamic_cast<const TextAnimationObject*>(ref.atom);
+                const std::int32_t place = step ? step->textAreaIndex : -1;
+                AnimationAtom*& last = previousText[place];
+                t->previousTextStep = last;
+                last = ref.atom;
             }
         } else if (ref.kind != KindText && ref.atom) {
             // Appear and disappear are played too, so that later steps capture the visibility
