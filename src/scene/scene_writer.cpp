@@ -17,6 +17,7 @@
 #include "core/messages.h"
 #include "core/numbers.h"
 #include "core/utilities.h"
+#include "geometry/binary_io.h"
 #include "scene/group_node.h"
 #include "scene/node_table.h"
 #include "scene/pack_file.h"
@@ -48,13 +49,16 @@ bool put(std::FILE* f, std::string_view s) { return s.empty() || std::fwrite(s.d
 // The binary flag lives for one write.
 class BinaryFlag {
 public:
-    explicit BinaryFlag(bool binary) : saved_(readingState().writingBinary) { readingState().writingBinary = binary; }
+    explicit BinaryFlag(bool binary) : saved_(readingState().writingBinary), blocks_(binary) {
+        readingState().writingBinary = binary;
+    }
     ~BinaryFlag() { readingState().writingBinary = saved_; }
     BinaryFlag(const BinaryFlag&) = delete;
     BinaryFlag& operator=(const BinaryFlag&) = delete;
 
 private:
     bool saved_;
+    BinaryWriteModeScope blocks_;  // the lists' and images' binary blocks
 };
 
 // A temporary file next to the target; removed unless it was moved into place.

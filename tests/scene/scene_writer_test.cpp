@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/definitions.h"
+#include "geometry/binary_io.h"
 #include "scene/reading_state.h"
 #include "scene/scene.h"
 #include "scene/scene_binary.h"
@@ -65,6 +66,7 @@ TEST_F(SceneWriterTest, BinaryWritesStartWithTheOwnFormatLineAndTheFlagLastsOneW
     const std::string text = sceneText(s, true);
     EXPECT_EQ(text.rfind("#KINEMML V2.0 utf8\n", 0), 0u);
     EXPECT_FALSE(readingState().writingBinary);
+    EXPECT_FALSE(binaryWriteMode());
     EXPECT_EQ(sceneText(s, false).rfind("#VRML V2.0 utf8\n", 0), 0u);
 }
 
@@ -123,6 +125,35 @@ TEST_F(SceneWriterTest, BinaryRoundTripsAreStableToo) {
     scene = Scene::readFromFile(dir.file("b.ros"));
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(sceneText(*scene, true), once);
+}
+
+TEST_F(SceneWriterTest, GeometrySurvivesTextAndBinaryRoundTrips) {
+    TempFolder dir;
+    for (const char* fixture : {"vrml2_parts.wrl", "vrml1_part.wrl", "inventor_part.iv"}) {
+        SCOPED_TRACE(fixture);
+        Scene* scene = Scene::readFromFile(dataPath(fixture));
+        ASSERT_NE(scene, nullptr);
+        const SceneCounts before = countScene(*scene);
+        ASSERT_GT(before.shapes, 0);
+        ASSERT_TRUE(writeToFile(*scene, dir.file("a.bvr")));
+        ASSERT_TRUE(writeToFile(*scene, dir.file("a.iv")));
+        for (const char* copy : {"a.bvr", "a.iv"}) {
+            scene = Scene::readFromFile(dir.file(copy));
+            ASSERT_NE(scene, nullptr);
+            const SceneCounts after = countScene(*scene);
+            EXPECT_EQ(after.groups, before.groups);
+            EXPECT_EQ(after.shapes, before.shapes);
+            EXPECT_EQ(after.triangles, before.triangles);
+            EXPECT_EQ(after.points, before.points);
+            EXPECT_EQ(after.materials, before.materials);
+            EXPECT_EQ(after.viewpoints, before.viewpoints);
+        }
+        const std::string once = sceneText(*scene, false);
+        putFile(dir.file("b.iv"), once);
+        scene = Scene::readFromFile(dir.file("b.iv"));
+        ASSERT_NE(scene, nullptr);
+        EXPECT_EQ(sceneText(*scene, false), once);
+    }
 }
 
 TEST_F(SceneWriterTest, AnUncompressedDocumentIsPlainKinemmlAndReadsBack) {
