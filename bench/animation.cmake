@@ -1,0 +1,2 @@
+kinemo_add_bench(bench_animation ${CMAKE_CURRENT_SOURCE_DIR}/animation.cpp)
+target_link_libraries(bench_animation PRIVATE kinemo_animation)
