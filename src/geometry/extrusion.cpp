@@ -129,7 +129,7 @@ bool Extrusion::build() {
         sceneReport("Not enough spine points for extrusion", 0, true);
         return false;
     }
-    if (cs * sp > 50000000) {
+    if (cs * sp > 4000000) {  // both counts come from the file
         sceneReport("Parser Problem in Extrusion: too many points", 0, true);
         return false;
     }

@@ -219,9 +219,12 @@ struct FaceObjectReader {
         if (!counts) return p;
         std::vector<std::int32_t> list;
         std::int64_t next = 0;
+        // The counts come from the file: they may ask for no more vertices than the points the
+        // rest of the text could hold.
+        const std::int64_t limit = std::int64_t(end - p) + (f.points ? f.points->rows() : 0) + 1024;
         for (std::int32_t c : *counts) {
             if (c <= 0) continue;
-            if (next + c > INT32_MAX / 2) {
+            if (next + c > limit || next + c > INT32_MAX / 2) {
                 sceneReport("FaceObject: numVertices past the largest face set", 0, true);
                 break;
             }

@@ -368,3 +368,22 @@ TEST(FaceSetTexturePoints, TexCoordWithoutIndicesFollowsTheCoordIndex) {
 
 }  // namespace
 }  // namespace kinemo
+
+namespace kinemo {
+namespace {
+
+using namespace shapetest;
+
+TEST(FaceSetReader, VertexCountsPastWhatTheTextCanHoldAreRefused) {
+    testing::ReportRecorder rec;
+    ReadScene r(
+        "Shape { geometry IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 1 1 0 ] }"
+        " numVertices [ 3 1000000000 ] } }");
+    EXPECT_TRUE(rec.reported("numVertices"));
+    const FaceObject* f = r.face();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->countTriangles(), 1);
+}
+
+}  // namespace
+}  // namespace kinemo
