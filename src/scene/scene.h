@@ -73,6 +73,8 @@ public:
 
 private:
     friend class SceneReader;
+    // Parses text, which the scene keeps as its last text (no copy).
+    const char* readOwnedText(std::string&& text);
     std::unique_ptr<GroupNode> top_;
     GroupNode* superRoot_ = nullptr;
     GroupNode* root_ = nullptr;

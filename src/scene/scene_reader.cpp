@@ -534,8 +534,12 @@ const char* SceneReader::run() {
 const char* Scene::readFromString(const char* text, std::size_t length) {
     if (!text) return nullptr;
     // The readers need a zero byte after the text.
-    std::string copy(text, length);
-    lastText = std::move(copy);
+    const char* p = readOwnedText(std::string(text, length));
+    return p ? text + (p - lastText.data()) : nullptr;
+}
+
+const char* Scene::readOwnedText(std::string&& text) {
+    lastText = std::move(text);
     std::string* buffer = &lastText;
     const char* p = nullptr;
     {
@@ -584,8 +588,7 @@ const char* Scene::readFromString(const char* text, std::size_t length) {
         initialViewpoint = currentViewpoint;
     }
     root_->updateBounds();
-    // The position in the caller's text.
-    return text + (p - buffer->data());
+    return p;
 }
 
 bool readNestedContent(GroupNode& group, std::string_view text) {
@@ -666,7 +669,7 @@ Scene* Scene::readFromFile(std::string_view path) {
     scene->chapterIconSize = getDefinitionLong("ChapterIconSize", 16);
     const char* result = nullptr;
     try {
-        result = scene->readFromString(text->data(), text->size());
+        result = scene->readOwnedText(std::move(*text));
     } catch (const ErrTreeManipulation& e) {
         e.report();
     } catch (const OperationAbandoned& e) {
