@@ -9,6 +9,7 @@
 #include "animation/section_keys.h"
 #include "animation/stop_pause_steps.h"
 #include "animation/text_step.h"
+#include "animation/viewpoint_step.h"
 #include "animation/visibility_steps.h"
 #include "core/messages.h"
 #include "scene/group_node.h"
@@ -177,8 +178,13 @@ private:
             case Key::Color:
             case Key::Blink:
             case Key::ShapeParameter:
-            case Key::Light:
-            case Key::Viewpoint:
+            case Key::Light: return keep(key, action, after);
+            case Key::Viewpoint: {
+                auto v = std::make_unique<ViewpointAnimationObject>(nullptr, !versionAbove(version_, 2.015));
+                v->readFromText(after);
+                append(std::move(v));
+                return after;
+            }
             case Key::MoveText:
             case Key::Position: return keep(key, action, after);
             case Key::Unknown: return after;

@@ -107,6 +107,8 @@ public:
     void setPlayThroughStops(bool on);
 
     bool isPlaying() const;
+    // The clock event of the last play command (none after a stop).
+    std::shared_ptr<V_EventAnimation> runningEvent() const { return running_; }
     // Told on the render thread when the running clock event reports finished.
     void setStoppedHandler(std::function<void()> handler) { stopped_ = std::move(handler); }
     // Told with the time to show after a jump.

@@ -11,7 +11,7 @@ namespace kinemo {
 
 const char* playerButtonToolTip(PlayerButton button) {
     static constexpr std::array<const char*, kPlayerButtonCount> tips{
-        "Jump to start of chapter", "Play backward to next stop",    "Stop animation",
+        "Jump to start of chapter",  "Play backward to next stop",     "Stop animation",
         "Play forward to next stop", "Play forward to end of chapter", "Jump to end of chapter"};
     return tips[std::size_t(button)];
 }
@@ -138,24 +138,24 @@ void PlayerPanelModel::press(PlayerButton button) {
 void PlayerPanelModel::runCommand(PlayerButton button) {
     bool playing = false;
     switch (button) {
-    case PlayerButton::JumpToStart:
-        playback_.jumpToStart();
-        break;
-    case PlayerButton::PlayBackward:
-        playing = playback_.stepBackward(false);
-        break;
-    case PlayerButton::Stop:
-        playback_.stopPlayback();
-        break;
-    case PlayerButton::PlayForward:
-        playing = playback_.stepForward(false);
-        break;
-    case PlayerButton::PlayToEnd:
-        playing = playback_.stepForward(true);
-        break;
-    case PlayerButton::JumpToEnd:
-        playback_.jumpToEnd();
-        break;
+        case PlayerButton::JumpToStart:
+            playback_.jumpToStart();
+            break;
+        case PlayerButton::PlayBackward:
+            playing = playback_.stepBackward(false);
+            break;
+        case PlayerButton::Stop:
+            playback_.stopPlayback();
+            break;
+        case PlayerButton::PlayForward:
+            playing = playback_.stepForward(false);
+            break;
+        case PlayerButton::PlayToEnd:
+            playing = playback_.stepForward(true);
+            break;
+        case PlayerButton::JumpToEnd:
+            playback_.jumpToEnd();
+            break;
     }
     // Jumps and stop are done at once; a play that could not start leaves the panel stopped.
     if (!playing) playbackStopped();
@@ -187,8 +187,7 @@ void PlayerPanelModel::setProgressFromSlider(int position) {
 std::string PlayerPanelModel::progressText() const { return formatC("%ld%c", long(progressPosition_), '%'); }
 
 void PlayerPanelModel::showProgress(double time) {
-    const double percent =
-        progressPercent(time, playback_.chapters().firstStopEnd(), playback_.chapters().runTime());
+    const double percent = progressPercent(time, playback_.chapters().firstStopEnd(), playback_.chapters().runTime());
     onInterfaceThread([this, time, percent] {
         currentTime_ = time;
         settingSliders_ = true;

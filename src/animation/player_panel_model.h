@@ -39,10 +39,10 @@ struct TimingStep {
 };
 struct TimingRow {
     std::string text;
-    int y = 0;             // 30 pixels apart
-    int barLeft = 0;       // the step's bar, scaled to the window width
+    int y = 0;        // 30 pixels apart
+    int barLeft = 0;  // the step's bar, scaled to the window width
     int barRight = 0;
-    int filledRight = 0;   // filled up to the current time
+    int filledRight = 0;  // filled up to the current time
 };
 struct TimingLayout {
     std::string formatLine;   // "Time format: start time/ellapsed time/duration"

@@ -1,0 +1,153 @@
+#include "animation/viewpoint_step.h"
+
+#include <cmath>
+
+#include "animation/animation_group.h"
+#include "animation/animation_section.h"
+#include "animation/section_keys.h"
+#include "core/messages.h"
+#include "core/numbers.h"
+#include "scene/group_node.h"
+#include "scene/reading_state.h"
+#include "scene/transform_math.h"
+#include "scene/viewpoint.h"
+
+namespace kinemo {
+namespace {
+
+// Does another step of the tree fly to viewpoint?
+bool otherStepUses(const ViewpointAnimationObject& self, const ViewPoint* viewpoint) {
+    AnimationGroup* root = rootChapterIfAny();
+    if (!root || !viewpoint) return false;
+    bool found = false;
+    root->forEachDescendant([&](AnimationAtom& a) {
+        found = &a != &self && a.targetViewpoint() == viewpoint;
+        return !found;
+    });
+    return found;
+}
+
+}  // namespace
+
+ViewpointAnimationObject::~ViewpointAnimationObject() = default;
+
+std::string ViewpointAnimationObject::getName() const {
+    return viewpoint_ ? viewpointLabel(*viewpoint_) : "NULL Viewpoint";
+}
+
+void ViewpointAnimationObject::setViewpoint(ViewPoint* viewpoint) {
+    viewpoint_ = viewpoint;
+    viewpointParent_ = viewpoint ? viewpoint->parent() : nullptr;
+}
+
+void ViewpointAnimationObject::setDuration(double seconds) { duration_ = clampDuration(seconds, 1.0e6); }
+
+bool ViewpointAnimationObject::involvesNode(const Node* node) const {
+    if (!node || !viewpoint_) return false;
+    if (node == viewpoint_) return true;
+    return viewpoint_->parent() && node->isAncestorOrSelfOf(viewpoint_->parent());
+}
+
+bool ViewpointAnimationObject::animatesNode(const Node* node) const {
+    return node && viewpoint_ && (node == viewpoint_ || node == viewpoint_->parent());
+}
+
+bool ViewpointAnimationObject::animate(AnimationAtomRef& ref, double t, bool forward) {
+    if (!viewpoint_) return true;
+    auto* r = dynamic_cast<ViewpointAnimationRef*>(&ref);
+    if (!r) {
+        reportMessage("Fatal error in ViewpointAnimationObject::animate", 1, true);
+        return true;
+    }
+    ViewPoint* previous = r->startViewpoint ? r->startViewpoint : viewpoint_;
+    ViewPoint* camera = forward ? viewpoint_ : previous;
+    setCurrentViewpoint(camera);
+    double c;
+    bool finished;
+    if (duration_ > 0 && std::isfinite(t)) {
+        c = t / duration_;
+        finished = forward ? c >= 1 : c < 0;
+        c = c < 0 ? 0 : c > 1 ? 1 : c;
+    } else {
+        c = forward ? 1 : 0;
+        finished = true;
+    }
+    // The flight runs from the previous viewpoint to this one; backward the same path, reversed.
+    ViewPoint* from = forward ? previous : viewpoint_;
+    ViewPoint* to = forward ? viewpoint_ : previous;
+    if (!forward) c = 1 - c;
+    const float* p0 = from->initialTransform.translation();
+    const float* r0 = from->initialTransform.rotation();
+    const float* p1 = to->initialTransform.translation();
+    const float* r1 = to->initialTransform.rotation();
+    float pose[3], rot[4];
+    if (from == to) {
+        for (int i = 0; i < 3; ++i) pose[i] = p0[i];
+        for (int i = 0; i < 4; ++i) rot[i] = r0[i];
+    } else {
+        for (int i = 0; i < 3; ++i) pose[i] = float((1 - c) * p0[i] + c * p1[i]);
+        tmath::Quat a = tmath::fromAxisAngle(r0[0], r0[1], r0[2], r0[3]);
+        tmath::Quat b = tmath::fromAxisAngle(r1[0], r1[1], r1[2], r1[3]);
+        if (a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z < 0) b = {-b.w, -b.x, -b.y, -b.z};
+        tmath::Quat q{(1 - c) * a.w + c * b.w, (1 - c) * a.x + c * b.x, (1 - c) * a.y + c * b.y,
+                      (1 - c) * a.z + c * b.z};
+        const double n = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+        if (n > 1e-12) q = {q.w / n, q.x / n, q.y / n, q.z / n};
+        else q = a;
+        tmath::toAxisAngle(q, rot);
+    }
+    camera->currentTransform.setTranslation(pose[0], pose[1], pose[2]);
+    camera->currentTransform.setRotation(rot[0], rot[1], rot[2], rot[3]);
+    return finished;
+}
+
+void ViewpointAnimationObject::removedFromChapter() {
+    if (!viewpoint_ || detached_ || !viewpoint_->parent()) return;
+    // A viewpoint another step still flies to stays in the scene.
+    if (otherStepUses(*this, viewpoint_)) return;
+    viewpointParent_ = viewpoint_->parent();
+    detached_ = viewpoint_->detachFromParent();
+}
+
+void ViewpointAnimationObject::insertedIntoChapter() {
+    if (!detached_ || !viewpointParent_) return;
+    viewpointParent_->addChild(std::move(detached_));
+}
+
+std::unique_ptr<AnimationAtom> ViewpointAnimationObject::clone() const {
+    auto c = std::make_unique<ViewpointAnimationObject>(parent(), true);
+    c->viewpoint_ = viewpoint_;
+    c->viewpointParent_ = viewpointParent_;
+    c->duration_ = duration_;
+    c->readIndex_ = readIndex_;
+    c->dowait = dowait;
+    return c;
+}
+
+void ViewpointAnimationObject::writeBlock(std::string& out) const {
+    out += "\n# [ACTION>>VIEWPOINT]";
+    const int index = viewpoint_ ? viewpointIndex(viewpoint_) : -1;
+    out += formatC("\n# index %ld", long(index >= 0 ? index : readIndex_));
+    out += formatC("\n# duration %5.2f", duration_);
+    out += "\n";
+}
+
+bool ViewpointAnimationObject::writeToFile(std::FILE* file) {
+    std::string out;
+    writeBlock(out);
+    return std::fwrite(out.data(), 1, out.size(), file) == out.size();
+}
+
+const char* ViewpointAnimationObject::readFromText(const char* text) {
+    BlockText block(text, nullptr);
+    const std::int32_t index = block.integer("index", 0);
+    readIndex_ = index;
+    const float version = readingState().fileVersion;
+    setDuration(versionAtLeast(version, 2) ? block.number("duration", 0) : 0);
+    const long at = long(index) + viewpointIndexOffset();
+    ViewPoint* v = (index >= 0 && at >= 0 && at < viewpointCount()) ? viewpointAt(int(at)) : nullptr;
+    if (v) setViewpoint(v);
+    return text;
+}
+
+}  // namespace kinemo
