@@ -87,6 +87,18 @@ public:
             if (k[0] == a && k[1] == b && k[2] == c && k[3] == d) return id;
         }
     }
+    // The number of the tuple, or -1 when it was never inserted.
+    std::int32_t find(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const {
+        std::uint64_t h = mix((std::uint64_t(std::uint32_t(a)) << 32 | std::uint32_t(b)) ^
+                              mix(std::uint64_t(std::uint32_t(c)) << 32 | std::uint32_t(d)));
+        std::size_t mask = slots_.size() - 1;
+        for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+            std::int32_t id = slots_[s];
+            if (id < 0) return -1;
+            const std::int32_t* k = &keys_[std::size_t(id) * 4];
+            if (k[0] == a && k[1] == b && k[2] == c && k[3] == d) return id;
+        }
+    }
     std::int32_t size() const { return std::int32_t(keys_.size() / 4); }
     const std::int32_t* key(std::int32_t id) const { return &keys_[std::size_t(id) * 4]; }
 

@@ -177,26 +177,25 @@ void FaceObject::reorderTriangles() {
     mesh::TupleTable edges(std::size_t(triangles) * 3);
     std::vector<std::int32_t> edgeCorner;
     edgeCorner.reserve(std::size_t(triangles) * 3);
-    std::vector<std::int32_t> cornerEdge(std::size_t(triangles) * 3, -1);
     for (std::int32_t t = 0; t < triangles; ++t) {
         for (int j = 0; j < 3; ++j) {
             const std::int32_t a = ci[4 * t + j], b = ci[4 * t + (j + 1) % 3];
             const std::int32_t id = edges.insert(a, b, 0, 0);
             if (id == std::int32_t(edgeCorner.size())) edgeCorner.push_back(4 * t + j);
-            cornerEdge[std::size_t(3 * t + j)] = id;
         }
     }
-    auto neighbour = [&](std::int32_t t, int j) -> std::int32_t {
-        const std::int32_t a = ci[4 * t + j], b = ci[4 * t + (j + 1) % 3];
-        const std::int32_t before = edges.size();
-        const std::int32_t id = edges.insert(b, a, 0, 0);
-        if (id == before) {
-            edgeCorner.push_back(-1);  // no such half-edge: remember that it is missing
-            return -1;
+    // The corner across every edge, looked up once: the walk below then only reads this array.
+    std::vector<std::int32_t> across(std::size_t(triangles) * 3, -1);
+    for (std::int32_t t = 0; t < triangles; ++t) {
+        for (int j = 0; j < 3; ++j) {
+            const std::int32_t a = ci[4 * t + j], b = ci[4 * t + (j + 1) % 3];
+            const std::int32_t id = edges.find(b, a, 0, 0);
+            if (id < 0) continue;
+            const std::int32_t corner = edgeCorner[std::size_t(id)];
+            if (corner >= 0 && corner / 4 != t) across[std::size_t(3 * t + j)] = corner;
         }
-        const std::int32_t corner = edgeCorner[std::size_t(id)];
-        return corner >= 0 && corner / 4 != t ? corner : -1;
-    };
+    }
+    auto neighbour = [&](std::int32_t t, int j) { return across[std::size_t(3 * t + j)]; };
 
     std::vector<char> visited(std::size_t(triangles), 0);
     std::vector<std::int32_t> order;  // triangle * 4 + entry corner
