@@ -1,5 +1,7 @@
 // Frame times of scene trees read from text, as CAD exports come: thousands of transformed shapes
 // with face sets of their own, drawn lit through the tree drawer into an 800 x 600 view.
+#include "render/tree_drawer.h"
+
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -11,7 +13,6 @@
 #include "core/numbers.h"
 #include "geometry/shape_node.h"
 #include "render/renderer.h"
-#include "render/tree_drawer.h"
 #include "scene/reading_state.h"
 #include "scene/testing/tree_builder.h"
 #include "scene/viewpoint.h"
@@ -24,9 +25,10 @@ using namespace std::chrono_literals;
 // A UV sphere of 2 rings^2 triangles as an IndexedFaceSet; every shape gets its own radius, so
 // that no two face sets are equal and shared.
 std::string sphereShape(int rings, float radius, float x, float y, float z, int s) {
-    std::string t = formatC("Transform { translation %g %g %g children [ Shape { appearance Appearance { material "
-                            "Material { diffuseColor %g %g 0.5 } } geometry IndexedFaceSet { coord Coordinate { point [",
-                            x, y, z, 0.3 + 0.7 * (s % 3) / 2.0, 0.3 + 0.7 * (s % 5) / 4.0);
+    std::string t = formatC(
+        "Transform { translation %g %g %g children [ Shape { appearance Appearance { material "
+        "Material { diffuseColor %g %g 0.5 } } geometry IndexedFaceSet { coord Coordinate { point [",
+        x, y, z, 0.3 + 0.7 * (s % 3) / 2.0, 0.3 + 0.7 * (s % 5) / 4.0);
     for (int i = 0; i <= rings; ++i) {
         const double theta = 3.14159265 * i / rings;
         for (int j = 0; j <= rings; ++j) {
@@ -59,8 +61,9 @@ struct CadTree {
         std::string text;
         for (int s = 0; s < shapes; ++s) {
             const int cell = s / 2;
-            text += sphereShape(rings, 0.8f + 0.2f * float(s) / float(shapes), (float(cell % grid) - grid / 2.0f) * 2.2f,
-                                (float(cell / grid) - grid / 2.0f) * 2.2f, s % 2 ? -1.1f : 0.0f, s);
+            text +=
+                sphereShape(rings, 0.8f + 0.2f * float(s) / float(shapes), (float(cell % grid) - grid / 2.0f) * 2.2f,
+                            (float(cell / grid) - grid / 2.0f) * 2.2f, s % 2 ? -1.1f : 0.0f, s);
         }
         testing::readInto(*scene.root, text);
         triangles = collectStatistics(*scene.root).triangles;
@@ -111,11 +114,7 @@ void BM_TreeFrame(benchmark::State& state) {
     state.counters["shapes"] = tree.shapes;
     state.counters["triangles"] = double(tree.triangles);
 }
-BENCHMARK(BM_TreeFrame)
-    ->Args({100000, 100})
-    ->Args({1000000, 500})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TreeFrame)->Args({100000, 100})->Args({1000000, 500})->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kinemo

@@ -25,9 +25,10 @@ namespace {
 constexpr int kMaxSide = 16384;
 
 int usage() {
-    std::fprintf(stderr, "usage: kinemo-tool render FILE OUT [--size WxH] [--viewpoint N]\n"
-                         "  OUT ends in .png or .bmp; the size defaults to 800x600; N counts the scene's\n"
-                         "  listed viewpoints from 0 (default: the viewpoint the scene opens with)\n");
+    std::fprintf(stderr,
+                 "usage: kinemo-tool render FILE OUT [--size WxH] [--viewpoint N]\n"
+                 "  OUT ends in .png or .bmp; the size defaults to 800x600; N counts the scene's\n"
+                 "  listed viewpoints from 0 (default: the viewpoint the scene opens with)\n");
     return 2;
 }
 

@@ -48,9 +48,9 @@ public:
     struct Entry {
         ShapeNode* shape = nullptr;
         std::array<double, 16> model{};
-        std::array<double, 3> origin{};      // the parent frame's origin in the world
+        std::array<double, 3> origin{};        // the parent frame's origin in the world
         std::array<float, 9> globalToLocal{};  // row-major, world directions into the shape's frame
-        bool normalize = false;              // the matrix scales: normals are renormalised
+        bool normalize = false;                // the matrix scales: normals are renormalised
         Bounds box;
     };
     // The shapes listed by the last updateTransforms, in tree order.

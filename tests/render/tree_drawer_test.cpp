@@ -1,17 +1,21 @@
 // Node trees built in code and drawn off-screen through the renderer, checked by pixels with a
 // small tolerance and by pick rays against the shapes' known geometry.
+#include "render/tree_drawer.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "geometry/shape_node.h"
 #include "render/renderer.h"
-#include "render/tree_drawer.h"
+#include "scene/light.h"
 #include "scene/reading_state.h"
 #include "scene/scene_light.h"
 #include "scene/testing/tree_builder.h"
@@ -159,7 +163,8 @@ TEST_F(TreeDrawing, ATransparentShapeBlendsOverAnOpaqueOneBehindIt) {
     // The transparent shape comes first in the tree: it must still be drawn after the opaque one.
     testing::readInto(*scene.root, boxShape("emissiveColor 1 0 0 diffuseColor 0 0 0 transparency 0.5"));
     testing::TreeBuilder(*scene.root).group("behind").translate(0.0f, 0.0f, -4.0f);
-    testing::readInto(*testing::findGroup(*scene.root, "behind"), boxShape("emissiveColor 0 0 1 diffuseColor 0 0 0", 4));
+    testing::readInto(*testing::findGroup(*scene.root, "behind"),
+                      boxShape("emissiveColor 0 0 1 diffuseColor 0 0 0", 4));
     START_OR_SKIP();
     const PixelImage image = capture();
     // Alpha 1 - 0.5 squared = 0.75 of red over blue.
@@ -223,8 +228,8 @@ TEST_F(TreeDrawing, APickRayThroughADrawnPixelHitsTheShapeThere) {
             const double d[3] = {ray.origin[0] - o[0], ray.origin[1] - o[1], ray.origin[2] - o[2]};
             for (int r = 0; r < 3; ++r) {
                 origin[r] = float(g[3 * r] * d[0] + g[3 * r + 1] * d[1] + g[3 * r + 2] * d[2]);
-                direction[r] = g[3 * r] * ray.direction[0] + g[3 * r + 1] * ray.direction[1] +
-                               g[3 * r + 2] * ray.direction[2];
+                direction[r] =
+                    g[3 * r] * ray.direction[0] + g[3 * r + 1] * ray.direction[1] + g[3 * r + 2] * ray.direction[2];
             }
             float t0 = 0.0f, t1 = 1e30f;
             for (int i = 0; i < 3; ++i) {
@@ -244,6 +249,60 @@ TEST_F(TreeDrawing, APickRayThroughADrawnPixelHitsTheShapeThere) {
     EXPECT_GT(misses, 20);
     // Only samples right on an edge may disagree.
     EXPECT_LE(disagreements, 2);
+}
+
+TEST_F(TreeDrawing, TheViewShowsTheSameCubeThroughItsBufferObjects) {
+    testing::readInto(*scene.root, boxShape("diffuseColor 0.5 0.25 0.75"));
+    struct Frames {
+        std::mutex mutex;
+        std::vector<std::uint8_t> last;
+        int count = 0;
+    };
+    auto frames = std::make_shared<Frames>();
+    renderer = Renderer::create();
+    renderer->setFrameSink([frames](int w, int h, const std::uint8_t* rgba) {
+        std::lock_guard<std::mutex> lock(frames->mutex);
+        if (w != kSize || h != kSize) return;
+        frames->last.assign(rgba, rgba + std::size_t(w) * std::size_t(h) * 4);
+        ++frames->count;
+    });
+    renderer->setViewSize(kSize, kSize);
+    renderer->setScene(drawer.get());
+    if (!renderer->start() || !renderer->waitUntilRunning(20s)) GTEST_SKIP() << "no OpenGL here";
+    renderer->requestRedraw();
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    std::vector<std::uint8_t> frame;
+    while (std::chrono::steady_clock::now() < end) {
+        {
+            std::lock_guard<std::mutex> lock(frames->mutex);
+            if (frames->count > 0) {
+                frame = frames->last;
+                break;
+            }
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_FALSE(frame.empty()) << "no frame was shown";
+    const std::size_t at = (std::size_t(kSize / 2) * kSize + kSize / 2) * 4;
+    const std::array<int, 4> c{frame[at], frame[at + 1], frame[at + 2], frame[at + 3]};
+    EXPECT_TRUE(near(c, {133, 66, 199})) << show(c);
+}
+
+TEST_F(TreeDrawing, TheCurrentLightNodeLightsTheScene) {
+    testing::readInto(*scene.root, boxShape("diffuseColor 0.5 0.25 0.75"));
+    setSceneLightIntensity(0.0f);
+    Light light;
+    light.intensity = 0.5f;
+    // GL_LIGHT2 takes the direction as the way towards the light.
+    light.direction[0] = 0.0f, light.direction[1] = 0.0f, light.direction[2] = 1.0f;
+    makeCurrent(&light);
+    struct Forget {
+        ~Forget() { makeCurrent(nullptr); }
+    } forget;
+    START_OR_SKIP();
+    const PixelImage image = capture();
+    // Half the diffuse colour, plus the global ambient part.
+    EXPECT_TRUE(near(centre(image), {69, 35, 104})) << show(centre(image));
 }
 
 TEST_F(TreeDrawing, WithoutAViewpointNothingIsDrawn) {
