@@ -34,12 +34,7 @@ const Command kCommands[] = {
     {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file",
      kinemo::tool::renderCommand},
 #else
-#ifdef KINEMO_TOOL_RENDER
-    {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file",
-     kinemo::tool::renderCommand},
-#else
     {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file", notYet},
-#endif
 #endif
     {"state", "state FILE", "print the playback state of a guide", notYet},
     {"send", "send CODE ARG", "send a steering command to a running kinemo", kinemo::tool::sendCommand},

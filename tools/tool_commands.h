@@ -12,8 +12,6 @@ int infoCommand(const std::vector<std::string_view>& args);
 int convertCommand(const std::vector<std::string_view>& args);
 // render FILE OUT [--size WxH] [--viewpoint N]: one frame into a PNG or BMP file.
 int renderCommand(const std::vector<std::string_view>& args);
-// render FILE OUT [--size WxH] [--viewpoint N]: one frame into a PNG or BMP file.
-int renderCommand(const std::vector<std::string_view>& args);
 // send CODE [ARG]: a steering record to the running desktop program.
 int sendCommand(const std::vector<std::string_view>& args);
 
