@@ -39,9 +39,11 @@ double V_EventAnimation::time() const {
     return time_;
 }
 
-void V_EventAnimation::abort() {
+void V_EventAnimation::finishAndWait() {
     setDone();
-    // A step that is running ends before the command that finished us changes the chapter.
+    // A step that is running ends before the command that finished us changes the chapter; a
+    // step that finishes its own event does not wait for itself.
+    if (stepThread_.load() == std::this_thread::get_id()) return;
     std::lock_guard<std::mutex> lock(stepMutex_);
 }
 
@@ -50,6 +52,7 @@ void V_EventAnimation::execute() {
     {
         std::lock_guard<std::mutex> lock(stepMutex_);
         if (isDone()) return;
+        stepThread_.store(std::this_thread::get_id());
         if (target_ == nullptr) {
             setDone();
             notify = callback_;
@@ -75,6 +78,7 @@ void V_EventAnimation::execute() {
                 notify = callback_;
             }
         }
+        stepThread_.store(std::thread::id{});
     }
     if (notify) notify();
 }
@@ -129,7 +133,7 @@ Playback::~Playback() {
 
 void Playback::finishRunning() {
     if (renderer_) renderer_->abortEvents();
-    if (running_) running_->abort();
+    if (running_) running_->finishAndWait();
     running_.reset();
 }
 

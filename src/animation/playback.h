@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "core/clock.h"
 #include "render/view_event.h"
@@ -43,8 +44,11 @@ public:
     void execute() override;
     bool isFinished() const override { return isDone(); }
     bool isBlocking() const override { return true; }
-    // Finishes the event; when a step is running on the render thread, returns after it.
-    void abort() override;
+    // Finishes the event at once (any thread; it never waits, so the renderer may call it with its
+    // queue held).
+    void abort() override { setDone(); }
+    // Finishes the event and, when a step is running on another thread, returns after it.
+    void finishAndWait();
     // Told once, on the render thread, when the chapter reports finished (not on abort).
     void setCallback(std::function<void()> callback) { callback_ = std::move(callback); }
 
@@ -61,6 +65,7 @@ private:
     double startTime_;
     Clock::TimePoint lastClock_{};
     bool started_ = false;
+    std::atomic<std::thread::id> stepThread_{};
 };
 
 // What the player commands do to the chapters; the default works on the current chapter of the

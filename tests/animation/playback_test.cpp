@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "animation/animation_atom.h"
@@ -131,6 +133,31 @@ TEST_F(PlaybackTest, ClockFinishedFromOutsideNeitherAnimatesNorTellsTheCallback)
     clockEvent.execute();
     EXPECT_TRUE(chapters.chapter.times.empty());
     EXPECT_EQ(told, 0);
+}
+
+// A chapter whose step takes a while, as a long frame on the render thread does.
+class SlowChapter : public AnimationAtom {
+public:
+    SlowChapter() : AnimationAtom(nullptr, false) {}
+    using AnimationAtom::animate;
+    bool animate(double, bool) override {
+        entered = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        left = true;
+        return false;
+    }
+    std::atomic<bool> entered{false}, left{false};
+};
+
+TEST_F(PlaybackTest, FinishingTheClockWaitsForARunningStepToEnd) {
+    SlowChapter slow;
+    V_EventAnimation clockEvent(&slow, 0.0, clock);
+    std::thread renderThread([&] { clockEvent.execute(); });
+    while (!slow.entered) std::this_thread::yield();
+    clockEvent.finishAndWait();
+    EXPECT_TRUE(slow.left);
+    renderThread.join();
+    EXPECT_TRUE(clockEvent.isFinished());
 }
 
 TEST_F(PlaybackTest, ClockWithoutAChapterFinishesAtOnce) {
