@@ -12,8 +12,9 @@
 namespace kinemo {
 
 DefRegistry& defRegistry() {
-    static DefRegistry registry;
-    return registry;
+    // Never destroyed, like the node table: a static scene's teardown still forgets its names here.
+    static DefRegistry* registry = new DefRegistry;
+    return *registry;
 }
 
 void DefRegistry::setPendingName(std::string_view name) {

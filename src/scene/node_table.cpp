@@ -12,8 +12,9 @@ GroupNode* gSceneRoot = nullptr;
 }  // namespace
 
 NodeTable& nodeTable() {
-    static NodeTable table;
-    return table;
+    // Never destroyed: the current scene is a static too, and its teardown still reaches the table.
+    static NodeTable* table = new NodeTable;
+    return *table;
 }
 
 GroupNode* sceneRoot() { return gSceneRoot; }
