@@ -46,6 +46,9 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
     connect(viewerView_, &ViewerView::firstPainted, this, &CMainFrame::onFirstPaint);
+    connect(viewerView_, &ViewerView::fileDropped, this, [this](const QByteArray& path) {
+        if (logic_.confirmDiscard()) logic_.openDocument(path.toStdString());
+    });
 
     services_.onChapterCaption = [this](const std::string& title, int) {
         playerPanel_->setChapterCaption(toQt(title));
@@ -60,6 +63,8 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
 }
 
 CMainFrame::~CMainFrame() {
+    delete steeringNotifier_;  // before the socket it watches is closed
+    steeringNotifier_ = nullptr;
     platform_.setMainWindow(nullptr);
     for (int i = 0; i < kStatusFieldCount; ++i) platform_.setStatusLabel(static_cast<StatusField>(i), nullptr);
     services_.onChapterCaption = {};

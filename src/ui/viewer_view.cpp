@@ -1,6 +1,10 @@
 #include "ui/viewer_view.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
 #include <QMetaObject>
 #include <QPainter>
 #include <QPointer>
@@ -52,6 +56,7 @@ void ViewerView::paintEvent(QPaintEvent*) {
         painter.drawImage(rect(), image_);
     if (!painted_) {
         painted_ = true;
+        setAcceptDrops(true);
         QTimer::singleShot(0, this, &ViewerView::firstPainted);
     }
 }
@@ -59,6 +64,28 @@ void ViewerView::paintEvent(QPaintEvent*) {
 void ViewerView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (renderer_) renderer_->setViewSize(event->size().width(), event->size().height());
+}
+
+namespace {
+
+QString firstLocalFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+
+}  // namespace
+
+void ViewerView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!firstLocalFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void ViewerView::dropEvent(QDropEvent* event) {
+    const QString file = firstLocalFile(event->mimeData());
+    if (file.isEmpty()) return;
+    event->acceptProposedAction();
+    emit fileDropped(QFile::encodeName(file));
 }
 
 }  // namespace kinemo

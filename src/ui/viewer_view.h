@@ -25,12 +25,17 @@ public:
     std::uint64_t framesPainted() const { return framesPainted_; }
 
 signals:
-    // The first paint (the document named on the command line is read then).
+    // The first paint (the document named on the command line is read then); from then on the
+    // view takes dropped files.
     void firstPainted();
+    // A local file dropped on the view (its name as the bytes on disk).
+    void fileDropped(const QByteArray& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     std::shared_ptr<LatestFrame> latest_;
