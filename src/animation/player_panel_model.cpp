@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "animation/animation_atom_ref.h"
+#include "animation/animation_group.h"
 #include "core/numbers.h"
 #include "core/utilities.h"
 #include "text/translator.h"
@@ -74,6 +76,22 @@ TimingLayout timingLayout(const std::vector<TimingStep>& steps, double currentTi
     return layout;
 }
 
+std::vector<TimingStep> timingStepsOf(const AnimationGroup& chapter) {
+    std::vector<TimingStep> steps;
+    for (const TimelineEntry* e : chapter.timeline()) {
+        if (e == nullptr || !e->isStart || e->ref == nullptr || e->ref->atom == nullptr) continue;
+        steps.push_back({e->ref->atom->getName(), e->ref->startEntry.time, e->ref->endEntry.time});
+    }
+    return steps;
+}
+
+void PlayerPanelModel::attachToAnimationState() {
+    AnimationState& s = animationState();
+    s.progressChanged = [this](double time) { showProgress(time); };
+    s.textCleared = [this] { onInterfaceThread([this] { showText({}); }); };
+    attached_ = true;
+}
+
 PlayerPanelModel::PlayerPanelModel(Playback& playback, std::function<void(std::function<void()>)> post)
     : playback_(playback), post_(std::move(post)) {
     playback_.setStoppedHandler([this] { onInterfaceThread([this] { playbackStopped(); }); });
@@ -81,7 +99,13 @@ PlayerPanelModel::PlayerPanelModel(Playback& playback, std::function<void(std::f
     open();
 }
 
-PlayerPanelModel::~PlayerPanelModel() { playback_.setStoppedHandler({}); }
+PlayerPanelModel::~PlayerPanelModel() {
+    playback_.setStoppedHandler({});
+    if (attached_) {
+        animationState().progressChanged = {};
+        animationState().textCleared = {};
+    }
+}
 
 void PlayerPanelModel::onInterfaceThread(std::function<void()> job) {
     if (post_)

@@ -50,6 +50,9 @@ struct TimingLayout {
     std::vector<TimingRow> rows;
 };
 TimingLayout timingLayout(const std::vector<TimingStep>& steps, double currentTime, int width);
+class AnimationGroup;
+// The steps of a chapter's timeline, in the order they start, with their start and end times.
+std::vector<TimingStep> timingStepsOf(const AnimationGroup& chapter);
 
 class PlayerPanelModel {
 public:
@@ -60,6 +63,8 @@ public:
     PlayerPanelModel(const PlayerPanelModel&) = delete;
     PlayerPanelModel& operator=(const PlayerPanelModel&) = delete;
 
+    // The chapter sequencing reports its moves and cleared texts to this panel (until it goes).
+    void attachToAnimationState();
     // Told (on the interface thread) whenever something shown changed.
     void setChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
 
@@ -113,6 +118,7 @@ private:
     std::string text_;
     std::vector<TimingStep> timingSteps_;
     bool settingSliders_ = false;
+    bool attached_ = false;
 };
 
 }  // namespace kinemo
