@@ -4,6 +4,7 @@
 #include "animation/animation_group.h"
 #include "animation/animation_group_ref.h"
 #include "animation/animation_section.h"
+#include "animation/colour_steps.h"
 #include "animation/kept_block_step.h"
 #include "animation/move_animation.h"
 #include "animation/section_keys.h"
@@ -175,8 +176,18 @@ private:
                 append(std::move(t));
                 return next;
             }
-            case Key::Color:
-            case Key::Blink:
+            case Key::Color: {
+                auto c = std::make_unique<ColorAnimationObject>();
+                c->readFromText(after);
+                append(std::move(c));
+                return after;
+            }
+            case Key::Blink: {
+                auto c = std::make_unique<BlinkAnimationAtom>();
+                c->readFromText(after);
+                append(std::move(c));
+                return after;
+            }
             case Key::ShapeParameter:
             case Key::Light: return keep(key, action, after);
             case Key::Viewpoint: {

@@ -170,12 +170,12 @@ TEST_F(AnimationSectionTest, ATextWithoutSectionIsReportedAndNothingRead) {
 namespace kinemo::testing {
 namespace {
 
-TEST_F(AnimationSectionTest, AKeptBlockWritesTheIdItsNodeHasAtTheSave) {
+TEST_F(AnimationSectionTest, AColourBlockWritesTheIdItsNodeHasAtTheSave) {
     read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
          "\n# [ACTION>>COLOR]\n# id 3\n# transparency  0.500\n# colorDirection  1.000  0.000  0.000\n"
          "\n# ANIMGROUP_END\n");
     findGroup(*scene.root, "B")->setId(40);  // renumbered before a save
-    EXPECT_NE(animationBlocks().find("# [ACTION>>COLOR]\n# id 40\n# transparency"), std::string::npos);
+    EXPECT_NE(animationBlocks().find("# [ACTION>>COLOR]\n# id 40\n# dowait true\n# transparency"), std::string::npos);
 }
 
 }  // namespace
