@@ -16,10 +16,10 @@ struct NamedCode {
 };
 
 constexpr NamedCode kNames[] = {
-    {"SetChapter", SteerSetChapter},     {"SetAnimStep", SteerSetAnimStep},   {"StartPlay", SteerStartPlay},
+    {"SetChapter", SteerSetChapter},       {"SetAnimStep", SteerSetAnimStep}, {"StartPlay", SteerStartPlay},
     {"StartFastAnim", SteerStartFastAnim}, {"StopAnim", SteerStopAnim},       {"CloseKinemo", SteerCloseKinemo},
-    {"WindowPosX", SteerWindowPosX},     {"WindowPosY", SteerWindowPosY},     {"WindowSizeX", SteerWindowSizeX},
-    {"WindowSizeY", SteerWindowSizeY},   {"WindowHide", SteerWindowHide},     {"WindowShow", SteerWindowShow},
+    {"WindowPosX", SteerWindowPosX},       {"WindowPosY", SteerWindowPosY},   {"WindowSizeX", SteerWindowSizeX},
+    {"WindowSizeY", SteerWindowSizeY},     {"WindowHide", SteerWindowHide},   {"WindowShow", SteerWindowShow},
     {"StartBackPlay", SteerStartBackPlay},
 };
 

@@ -57,7 +57,8 @@ bool MainFrameLogic::confirmDiscard() {
             // Going on is safe only when the changes really reached a file.
             if (fileTypeOf(documentPath) == FileTypeRos) {
                 platform().showMessageBox(
-                    {"ReadOnlySimulation files (*.ros) cannot be read by Orvandel Builder anymore, use a different format",
+                    {"ReadOnlySimulation files (*.ros) cannot be read by Orvandel Builder anymore, use a different "
+                     "format",
                      std::string(kBuilderTitle), MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok});
                 return saveDocumentAs(false);
             }

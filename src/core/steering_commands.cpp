@@ -84,12 +84,21 @@ void MainFrameLogic::moveWindow(int code, int argument) {
     }
     WindowRect rect = platform().mainWindowRect();
     switch (code) {
-        case SteerWindowPosX: rect.x = argument; break;
-        case SteerWindowPosY: rect.y = argument; break;
+        case SteerWindowPosX:
+            rect.x = argument;
+            break;
+        case SteerWindowPosY:
+            rect.y = argument;
+            break;
         // A window needs at least one pixel each way.
-        case SteerWindowSizeX: rect.width = argument < 1 ? 1 : argument; break;
-        case SteerWindowSizeY: rect.height = argument < 1 ? 1 : argument; break;
-        default: return;
+        case SteerWindowSizeX:
+            rect.width = argument < 1 ? 1 : argument;
+            break;
+        case SteerWindowSizeY:
+            rect.height = argument < 1 ? 1 : argument;
+            break;
+        default:
+            return;
     }
     platform().setMainWindowRect(rect);
 }

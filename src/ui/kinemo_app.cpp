@@ -2,12 +2,11 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <cstdio>
+#include <cstdlib>
 
 #include "core/definitions.h"
 #include "core/messages.h"
@@ -72,17 +71,18 @@ bool CKinemoApp::initInstance(const std::string& argumentText, const std::string
     mainFrame_->openSteering();
 
     QtPlatform* ui = platform_.get();
-    const bool started = services_->startRenderer(mainFrame_->viewerView()->frameSink(), [this, ui](const std::string& message) {
-        // On the render thread: the box and the exit happen on the interface thread.
-        QMetaObject::invokeMethod(
-            ui,
-            [this, message] {
-                showMessageBox(message, kProductTitle, MessageIcon::Error);
-                exitStatus_ = 3;
-                QApplication::exit(exitStatus_);
-            },
-            Qt::QueuedConnection);
-    });
+    const bool started =
+        services_->startRenderer(mainFrame_->viewerView()->frameSink(), [this, ui](const std::string& message) {
+            // On the render thread: the box and the exit happen on the interface thread.
+            QMetaObject::invokeMethod(
+                ui,
+                [this, message] {
+                    showMessageBox(message, kProductTitle, MessageIcon::Error);
+                    exitStatus_ = 3;
+                    QApplication::exit(exitStatus_);
+                },
+                Qt::QueuedConnection);
+        });
     if (!started) logLine("CKinemoApp.initInstance: the renderer could not be started");
     mainFrame_->viewerView()->attachRenderer(services_->renderer());
     mainFrame_->initialise(size);

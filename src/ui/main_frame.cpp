@@ -128,8 +128,10 @@ void CMainFrame::initialise(const WindowSizeSettings& size) {
 
 void CMainFrame::onFirstPaint() {
     setPromptText("Builder");
-    if (!logic_.documentPath.empty()) logic_.openDocument(logic_.documentPath);
-    else logic_.updateTitle();
+    if (!logic_.documentPath.empty())
+        logic_.openDocument(logic_.documentPath);
+    else
+        logic_.updateTitle();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -45,17 +45,32 @@ MessageAnswer QtPlatform::showMessageBox(const MessageBoxRequest& request) {
             box.setWindowTitle(toQt(request.caption));
             box.setText(toQt(request.text));
             switch (request.icon) {
-                case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-                case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-                case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-                case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-                case MessageIcon::None: break;
+                case MessageIcon::Error:
+                    box.setIcon(QMessageBox::Critical);
+                    break;
+                case MessageIcon::Warning:
+                    box.setIcon(QMessageBox::Warning);
+                    break;
+                case MessageIcon::Information:
+                    box.setIcon(QMessageBox::Information);
+                    break;
+                case MessageIcon::Question:
+                    box.setIcon(QMessageBox::Question);
+                    break;
+                case MessageIcon::None:
+                    break;
             }
             QMessageBox::StandardButtons buttons;
             switch (request.buttons) {
-                case MessageButtons::Ok: buttons = QMessageBox::Ok; break;
-                case MessageButtons::OkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-                case MessageButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+                case MessageButtons::Ok:
+                    buttons = QMessageBox::Ok;
+                    break;
+                case MessageButtons::OkCancel:
+                    buttons = QMessageBox::Ok | QMessageBox::Cancel;
+                    break;
+                case MessageButtons::YesNo:
+                    buttons = QMessageBox::Yes | QMessageBox::No;
+                    break;
                 case MessageButtons::YesNoCancel:
                     buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
                     break;
@@ -63,19 +78,31 @@ MessageAnswer QtPlatform::showMessageBox(const MessageBoxRequest& request) {
             box.setStandardButtons(buttons);
             auto toButton = [](MessageAnswer a) {
                 switch (a) {
-                    case MessageAnswer::Ok: return QMessageBox::Ok;
-                    case MessageAnswer::Cancel: return QMessageBox::Cancel;
-                    case MessageAnswer::Yes: return QMessageBox::Yes;
-                    case MessageAnswer::No: return QMessageBox::No;
+                    case MessageAnswer::Ok:
+                        return QMessageBox::Ok;
+                    case MessageAnswer::Cancel:
+                        return QMessageBox::Cancel;
+                    case MessageAnswer::Yes:
+                        return QMessageBox::Yes;
+                    case MessageAnswer::No:
+                        return QMessageBox::No;
                 }
                 return QMessageBox::Ok;
             };
             if (buttons & toButton(request.defaultAnswer)) box.setDefaultButton(toButton(request.defaultAnswer));
             switch (box.exec()) {
-                case QMessageBox::Ok: answer = MessageAnswer::Ok; break;
-                case QMessageBox::Yes: answer = MessageAnswer::Yes; break;
-                case QMessageBox::No: answer = MessageAnswer::No; break;
-                default: answer = MessageAnswer::Cancel; break;  // also the window's close box
+                case QMessageBox::Ok:
+                    answer = MessageAnswer::Ok;
+                    break;
+                case QMessageBox::Yes:
+                    answer = MessageAnswer::Yes;
+                    break;
+                case QMessageBox::No:
+                    answer = MessageAnswer::No;
+                    break;
+                default:
+                    answer = MessageAnswer::Cancel;
+                    break;  // also the window's close box
             }
         },
         true);

@@ -51,7 +51,11 @@ private slots:
         QtPlatform platform;
         QLabel label;
         platform.setStatusLabel(StatusField::Message, &label);
-        std::thread worker([&] { platform.setStatusField(StatusField::Message, "Gr\xFC\xDF" "e"); });
+        std::thread worker([&] {
+            platform.setStatusField(StatusField::Message,
+                                    "Gr\xFC\xDF"
+                                    "e");
+        });
         worker.join();
         QCOMPARE(label.text(), QString());  // nothing touched the widget from the other thread
         QTRY_COMPARE(label.text(), QString::fromUtf8("Grüße"));

@@ -4,8 +4,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
@@ -46,8 +46,8 @@ std::function<void(int, int, const std::uint8_t*)> ViewerView::frameSink() const
 void ViewerView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (latest_->takeIfNewer(frame_) && frame_.width > 0 && frame_.height > 0) {
-        image_ = QImage(frame_.rgba.data(), frame_.width, frame_.height, frame_.width * 4, QImage::Format_RGBA8888)
-                     .copy();
+        image_ =
+            QImage(frame_.rgba.data(), frame_.width, frame_.height, frame_.width * 4, QImage::Format_RGBA8888).copy();
         ++framesPainted_;
     }
     if (image_.isNull())

@@ -225,8 +225,7 @@ TEST_F(MainFrameLogicTest, SaveAsCancelledWritesNothing) {
 
 TEST_F(MainFrameLogicTest, OpenPreparesTheRendererReadsAndRemembersTheDirectory) {
     EXPECT_TRUE(logic.openDocument("/g/sub/pump.bvr"));
-    EXPECT_EQ(services.calls,
-              (std::vector<std::string>{"prepareForRead", "read /g/sub/pump.bvr", "documentLoaded"}));
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"prepareForRead", "read /g/sub/pump.bvr", "documentLoaded"}));
     EXPECT_EQ(logic.documentDirectory, "/g/sub/");
     EXPECT_EQ(headless.mainWindowTitle(), "Brevalonix Kinemo Standard - /g/sub/pump");
 }

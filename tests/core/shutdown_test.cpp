@@ -67,11 +67,13 @@ TEST_F(ShutdownTest, WaitsForTheRenderThreadOnTheTenMillisecondTimer) {
     ASSERT_TRUE(headless.fireTimer(kShutdownTimerId));
     EXPECT_EQ(logic.shutdownState(), ShutdownState::Closed);
     EXPECT_FALSE(headless.timerRunning(kShutdownTimerId));
-    EXPECT_EQ(services.calls, (std::vector<std::string>{"stopRenderer", "stopRenderer", "releaseRenderer", "endMainLoop"}));
+    EXPECT_EQ(services.calls,
+              (std::vector<std::string>{"stopRenderer", "stopRenderer", "releaseRenderer", "endMainLoop"}));
     const std::string log = logText();
     EXPECT_NE(log.find("CMainFrame::OnTimer, iCall == 3\n"), std::string::npos);
-    EXPECT_NE(log.find("CMainFrame::OnTimer, gRenderer not running\nCMainFrame::OnTimer, iCall == 4\nMainFrame::doClose\n"),
-              std::string::npos);
+    EXPECT_NE(
+        log.find("CMainFrame::OnTimer, gRenderer not running\nCMainFrame::OnTimer, iCall == 4\nMainFrame::doClose\n"),
+        std::string::npos);
     auto status = headless.recordsOf("status");
     ASSERT_GE(status.size(), 2u);
     EXPECT_EQ(status[status.size() - 2].text, "Terminating Render Thread");

@@ -1,13 +1,12 @@
 #include "core/steering.h"
 
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "app_logic_support.h"
 #include "core/headless_platform.h"
