@@ -19,7 +19,7 @@ struct ButtonLook {
     QStyle::StandardPixmap icon;
 };
 
-constexpr ButtonLook kButtons[kPlayerButtonCount] = {
+constexpr ButtonLook kButtons[PlayerPanel::kButtonCount] = {
     {"Jump to start of chapter", QStyle::SP_MediaSkipBackward},
     {"Play backward to next stop", QStyle::SP_MediaSeekBackward},
     {"Stop animation", QStyle::SP_MediaStop},
@@ -43,7 +43,7 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(chapterLabel_);
 
     auto* row = new QHBoxLayout;
-    for (int i = 0; i < kPlayerButtonCount; ++i) {
+    for (int i = 0; i < PlayerPanel::kButtonCount; ++i) {
         auto* b = new QToolButton(this);
         b->setCheckable(true);
         b->setToolTip(QString::fromLatin1(kButtons[i].tip));
@@ -87,7 +87,7 @@ void PlayerPanel::setChapterCaption(const QString& caption) {
 }
 
 void PlayerPanel::showPressed(int button) {
-    for (int i = 0; i < kPlayerButtonCount; ++i) buttons_[i]->setChecked(i == button);
+    for (int i = 0; i < PlayerPanel::kButtonCount; ++i) buttons_[i]->setChecked(i == button);
 }
 
 void PlayerPanel::releaseAll() { showPressed(-1); }

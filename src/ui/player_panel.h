@@ -12,15 +12,16 @@ class QToolButton;
 
 namespace kinemo {
 
-enum class PlayerButton { JumpToStart = 0, PlayBackward, Stop, PlayForward, PlayToEnd, JumpToEnd };
-inline constexpr int kPlayerButtonCount = 6;
-
 class PlayerPanel : public QWidget {
     Q_OBJECT
 public:
+    // In panel order; the numbers are what buttonPressed and showPressed carry.
+    enum class Button { JumpToStart = 0, PlayBackward, Stop, PlayForward, PlayToEnd, JumpToEnd };
+    static constexpr int kButtonCount = 6;
+
     explicit PlayerPanel(QWidget* parent = nullptr);
 
-    QToolButton* button(PlayerButton which) const { return buttons_[static_cast<int>(which)]; }
+    QToolButton* button(Button which) const { return buttons_[static_cast<int>(which)]; }
     QSlider* speedSlider() const { return speedSlider_; }
     QSlider* progressSlider() const { return progressSlider_; }
     QLabel* chapterLabel() const { return chapterLabel_; }
@@ -44,7 +45,7 @@ signals:
     void progressMoved(int position);
 
 private:
-    std::array<QToolButton*, kPlayerButtonCount> buttons_{};
+    std::array<QToolButton*, kButtonCount> buttons_{};
     QSlider* speedSlider_ = nullptr;
     QSlider* progressSlider_ = nullptr;
     QLabel* speedLabel_ = nullptr;

@@ -41,7 +41,7 @@ private slots:
         QCOMPARE(frame.splitter()->widget(1), static_cast<QWidget*>(frame.viewerView()));
         for (int i = 0; i < kStatusFieldCount; ++i) QVERIFY(frame.statusLabel(static_cast<StatusField>(i)));
         QCOMPARE(frame.windowTitle(), QString("Brevalonix Kinemo Standard"));
-        QCOMPARE(frame.playerPanel()->button(PlayerButton::PlayForward)->toolTip(),
+        QCOMPARE(frame.playerPanel()->button(PlayerPanel::Button::PlayForward)->toolTip(),
                  QString("Play forward to next stop"));
         QVERIFY(frame.initialised());
         setPlatform(nullptr);
@@ -93,14 +93,14 @@ private slots:
     void aButtonPressIsReportedAndShownOnlyByThePanel() {
         PlayerPanel panel;
         QSignalSpy pressed(&panel, &PlayerPanel::buttonPressed);
-        QTest::mouseClick(panel.button(PlayerButton::PlayForward), Qt::LeftButton);
+        QTest::mouseClick(panel.button(PlayerPanel::Button::PlayForward), Qt::LeftButton);
         QCOMPARE(pressed.count(), 1);
-        QCOMPARE(pressed.front().front().toInt(), static_cast<int>(PlayerButton::PlayForward));
-        QVERIFY(!panel.button(PlayerButton::PlayForward)->isChecked());
-        panel.showPressed(static_cast<int>(PlayerButton::PlayForward));
-        QVERIFY(panel.button(PlayerButton::PlayForward)->isChecked());
+        QCOMPARE(pressed.front().front().toInt(), static_cast<int>(PlayerPanel::Button::PlayForward));
+        QVERIFY(!panel.button(PlayerPanel::Button::PlayForward)->isChecked());
+        panel.showPressed(static_cast<int>(PlayerPanel::Button::PlayForward));
+        QVERIFY(panel.button(PlayerPanel::Button::PlayForward)->isChecked());
         panel.releaseAll();
-        QVERIFY(!panel.button(PlayerButton::PlayForward)->isChecked());
+        QVERIFY(!panel.button(PlayerPanel::Button::PlayForward)->isChecked());
     }
 
     void framesFromTheRenderThreadArePainted() {
