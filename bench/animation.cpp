@@ -24,14 +24,21 @@ std::string guideSection(int chapters, int stepsPerChapter, int parts) {
         for (int k = 0; k < stepsPerChapter; ++k) {
             const int part = 2 + int(rng() % unsigned(parts));
             switch (k % 5) {
-                case 0: s += formatC("\n# [ACTION>>APPEAR]\n# id %d\n", part); break;
-                case 1: s += "\n# [ACTION>>STOP]\n"; break;
-                case 2: s += formatC("\n# [ACTION>>PAUSE]\n# delay %d\n\n\n", int(rng() % 500)); break;
+                case 0:
+                    s += formatC("\n# [ACTION>>APPEAR]\n# id %d\n", part);
+                    break;
+                case 1:
+                    s += "\n# [ACTION>>STOP]\n";
+                    break;
+                case 2:
+                    s += formatC("\n# [ACTION>>PAUSE]\n# delay %d\n\n\n", int(rng() % 500));
+                    break;
                 default:
-                    s += formatC("\n# [ACTION>>MOVE]\n# id %d\n# dowait %s\n#\n#   [STEP>>TRANS]\n#   speed 10.000000\n"
-                                 "#   displ (0.000, 0.000, %d.000)\n#\n#   [STEP>>ROT]\n#   speed 3.141590\n"
-                                 "#   center (0.000, 0.000, 0.000)\n#   rot (0.000, 1.000, 0.000, 1.571)\n# [END]\n",
-                                 part, (rng() % 3) ? "true" : "false", int(rng() % 40));
+                    s += formatC(
+                        "\n# [ACTION>>MOVE]\n# id %d\n# dowait %s\n#\n#   [STEP>>TRANS]\n#   speed 10.000000\n"
+                        "#   displ (0.000, 0.000, %d.000)\n#\n#   [STEP>>ROT]\n#   speed 3.141590\n"
+                        "#   center (0.000, 0.000, 0.000)\n#   rot (0.000, 1.000, 0.000, 1.571)\n# [END]\n",
+                        part, (rng() % 3) ? "true" : "false", int(rng() % 40));
             }
         }
         s += "\n# ANIMGROUP_END\n";

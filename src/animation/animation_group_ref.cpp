@@ -45,7 +45,7 @@ void AnimationGroupRef::writeBlock(std::string& out) const {
     if (!group_) return;
     out += "\n# [ACTION>>ANIM_REF]";
     out += formatC("\n# id %ld", long(chapterIndex(group_, AnimationGroup::Empty | AnimationGroup::HoldsSteps |
-                                                                  AnimationGroup::HoldsChapters)));
+                                                               AnimationGroup::HoldsChapters)));
     out += dowait ? "\n# dowait true" : "\n# dowait false";
     out += "\n#";
     out += "\n# [END]";

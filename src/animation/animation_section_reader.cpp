@@ -27,8 +27,23 @@ bool versionAbove(float version, double threshold) { return version > float(thre
 namespace {
 
 enum class Key {
-    NewGroup, GroupEnd, Appear, Disappear, Stop, Pause, Position, Move, Viewpoint, Color, Light, AnimRef,
-    ShapeParameter, Text, Blink, MoveText, Unknown
+    NewGroup,
+    GroupEnd,
+    Appear,
+    Disappear,
+    Stop,
+    Pause,
+    Position,
+    Move,
+    Viewpoint,
+    Color,
+    Light,
+    AnimRef,
+    ShapeParameter,
+    Text,
+    Blink,
+    MoveText,
+    Unknown
 };
 
 struct KeywordEntry {
@@ -121,8 +136,11 @@ private:
 
     const char* handle(Key key, const char* action, const char* after) {
         switch (key) {
-            case Key::NewGroup: return newChapter(after);
-            case Key::GroupEnd: closeChapter(); return after;
+            case Key::NewGroup:
+                return newChapter(after);
+            case Key::GroupEnd:
+                closeChapter();
+                return after;
             case Key::Appear:
             case Key::Disappear: {
                 const bool appear = key == Key::Appear;
@@ -143,7 +161,9 @@ private:
                 append(std::move(s));
                 return after;
             }
-            case Key::Stop: append(std::make_unique<StopAnimationObject>()); return after;
+            case Key::Stop:
+                append(std::make_unique<StopAnimationObject>());
+                return after;
             case Key::Pause: {
                 const std::int32_t delay = BlockText(after, nullptr).integer("delay", 0);
                 append(std::make_unique<PauseAnimationObject>(nullptr, false, delay));
@@ -189,7 +209,8 @@ private:
                 return after;
             }
             case Key::ShapeParameter:
-            case Key::Light: return keep(key, action, after);
+            case Key::Light:
+                return keep(key, action, after);
             case Key::Viewpoint: {
                 auto v = std::make_unique<ViewpointAnimationObject>(nullptr, !versionAbove(version_, 2.015));
                 v->readFromText(after);
@@ -197,8 +218,10 @@ private:
                 return after;
             }
             case Key::MoveText:
-            case Key::Position: return keep(key, action, after);
-            case Key::Unknown: return after;
+            case Key::Position:
+                return keep(key, action, after);
+            case Key::Unknown:
+                return after;
         }
         return after;
     }
@@ -210,33 +233,45 @@ private:
         if (begin - text_ >= 1 && begin[-1] == '\n') --begin;
         const char* end = nextBlockHeader(after);
         const char* cut = end;
-        if (cut - after >= 3 && std::strncmp(cut - 3, "# [", 3) == 0) cut -= 3;
-        else if (cut - after >= 2 && std::strncmp(cut - 2, "# ", 2) == 0) cut -= 2;
+        if (cut - after >= 3 && std::strncmp(cut - 3, "# [", 3) == 0)
+            cut -= 3;
+        else if (cut - after >= 2 && std::strncmp(cut - 2, "# ", 2) == 0)
+            cut -= 2;
         if (cut > after && cut[-1] == '\n') --cut;
         const std::string_view name(action + 8, std::size_t(std::strcspn(action + 8, "]\n")));
         const BlockText keys(std::string_view(after, std::size_t(cut - after)));
         double duration = 0.0001;
         bool idIsNode = false;
         switch (key) {
-            case Key::Color: duration = keys.number("duration", 0); idIsNode = true; break;
+            case Key::Color:
+                duration = keys.number("duration", 0);
+                idIsNode = true;
+                break;
             case Key::Blink:
                 duration = (keys.number("onDuration", 0.5) + keys.number("offDuration", 0.5)) *
                            clampDuration(keys.integer("numCycle", 5));
                 idIsNode = true;
                 break;
-            case Key::ShapeParameter: duration = keys.number("duration", 1); idIsNode = true; break;
+            case Key::ShapeParameter:
+                duration = keys.number("duration", 1);
+                idIsNode = true;
+                break;
             case Key::Viewpoint:
                 duration = versionAtLeast(version_, 2) ? keys.number("duration", 0) : 0;
                 break;
             case Key::MoveText:
                 duration = versionAtLeast(version_, 2) ? keys.number("duration", 0) : 0;
                 break;
-            case Key::Position: idIsNode = true; break;
-            default: break;
+            case Key::Position:
+                idIsNode = true;
+                break;
+            default:
+                break;
         }
         auto step = std::make_unique<KeptBlockStep>(std::string(name), std::string(begin, std::size_t(cut - begin)),
                                                     idIsNode, clampDuration(duration, 1.0e6));
-        if (key == Key::Color || key == Key::Blink) step->dowait = !versionAtLeast(version_, 3.005) || keys.boolean("dowait", true);
+        if (key == Key::Color || key == Key::Blink)
+            step->dowait = !versionAtLeast(version_, 3.005) || keys.boolean("dowait", true);
         append(std::move(step));
         return cut > after ? cut : after;
     }

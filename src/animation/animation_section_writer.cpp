@@ -4,9 +4,9 @@
 #include "animation/animation_section.h"
 #include "animation/step_ids.h"
 #include "core/numbers.h"
+#include "scene/reading_state.h"
 #include "scene/scene.h"
 #include "scene/scene_file_hooks.h"
-#include "scene/reading_state.h"
 #include "text/text_form.h"
 
 namespace kinemo {

@@ -41,7 +41,9 @@ ColorAnimationObject::ColorAnimationObject(TextAnimationAtom* parent, bool assig
     registerMaterialCopier();
 }
 
-std::unique_ptr<AnimationAtomRef> ColorAnimationObject::createRef() { return std::make_unique<ColorAnimationRef>(*this); }
+std::unique_ptr<AnimationAtomRef> ColorAnimationObject::createRef() {
+    return std::make_unique<ColorAnimationRef>(*this);
+}
 
 std::string ColorAnimationObject::getName() const { return component_ ? component_->getName() : "No Object!"; }
 

@@ -10,7 +10,10 @@
 namespace kinemo {
 
 KeptBlockStep::KeptBlockStep(std::string header, std::string block, bool idIsNode, double duration)
-    : AnimationAtom(nullptr, false), header_(std::move(header)), block_(std::move(block)), idIsNode_(idIsNode),
+    : AnimationAtom(nullptr, false),
+      header_(std::move(header)),
+      block_(std::move(block)),
+      idIsNode_(idIsNode),
       duration_(clampDuration(duration, 1.0e6)) {
     if (header_ == "COLOR" || header_ == "BLINK") kind_ = KindColor;
     if (header_ == "VIEWPOINT") kind_ = KindViewpoint;

@@ -105,8 +105,8 @@ void ComplexMoveAnimationObject::applyWeight(AnimationAtomRef& ref, double w) {
         for (std::size_t k = 0; k < 3; ++k) td[k] = (1 - f) * translations[i][k] + f * translations[i + 1][k];
         for (std::size_t k = 0; k < 4; ++k) rd[k] = (1 - f) * rotations[i][k] + f * rotations[i + 1][k];
     }
-    const Quat q0 = tmath::fromAxisAngle(r->startRotation[0], r->startRotation[1], r->startRotation[2],
-                                         r->startRotation[3]);
+    const Quat q0 =
+        tmath::fromAxisAngle(r->startRotation[0], r->startRotation[1], r->startRotation[2], r->startRotation[3]);
     const Quat q = tmath::multiply(q0, tmath::fromAxisAngle(rd[0], rd[1], rd[2], rd[3]));
     float out[4];
     tmath::toAxisAngle(q, out);
@@ -275,17 +275,17 @@ std::unique_ptr<ComplexMoveAnimationObject> importMotionData(std::string_view te
     }
     w = in.word();
     if (w != "jump" && w != "nojump") {
-        reportMessage(formatC("Error: found '%s' instead of 'jump' or 'nojump' in %s", std::string(w).c_str(),
-                              file.c_str()),
-                      1, true);
+        reportMessage(
+            formatC("Error: found '%s' instead of 'jump' or 'nojump' in %s", std::string(w).c_str(), file.c_str()), 1,
+            true);
         return nullptr;
     }
     const bool relative = w == "nojump";
     w = in.word();
     if (w != "global" && w != "local") {
-        reportMessage(formatC("Error: found '%s' instead of 'global' or 'local' in %s", std::string(w).c_str(),
-                              file.c_str()),
-                      1, true);
+        reportMessage(
+            formatC("Error: found '%s' instead of 'global' or 'local' in %s", std::string(w).c_str(), file.c_str()), 1,
+            true);
         return nullptr;
     }
     motion->global = w == "global";
@@ -298,10 +298,11 @@ std::unique_ptr<ComplexMoveAnimationObject> importMotionData(std::string_view te
         const bool hasColumn = numberOf(in.word(), c) && c > 1 && c < 1000;
         column = hasColumn ? long(c) : 0;
         if (!known || !hasColumn) {
-            reportMessage(formatC("Error: unexpected prameter specification '%s', index %d (excpected 'all','x','y','z',"
-                                  "'rx','ry' or 'rz') in file %s",
-                                  spec.c_str(), int(column), file.c_str()),
-                          1, true);
+            reportMessage(
+                formatC("Error: unexpected prameter specification '%s', index %d (excpected 'all','x','y','z',"
+                        "'rx','ry' or 'rz') in file %s",
+                        spec.c_str(), int(column), file.c_str()),
+                1, true);
             return nullptr;
         }
     }

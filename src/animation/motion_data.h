@@ -16,9 +16,7 @@ class ComplexMoveAnimationObject : public MoveObject {
 public:
     explicit ComplexMoveAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false)
         : MoveObject(parent, assignId, 1.0f) {}
-    std::unique_ptr<AnimationAtomRef> createRef() override {
-        return std::make_unique<ComplexMoveAnimationRef>(*this);
-    }
+    std::unique_ptr<AnimationAtomRef> createRef() override { return std::make_unique<ComplexMoveAnimationRef>(*this); }
     std::string getName() const override { return "Data motion"; }
     // The last sample time: with the speed, the run time is the last time / |speed|.
     double getMaxParameter() const override { return times.empty() ? 0.0 : double(times.back()); }

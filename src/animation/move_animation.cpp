@@ -396,7 +396,8 @@ const char* MoveAnimationObject::readFromText(const char* text) {
         if (close == std::string_view::npos) break;
         const std::string_view name = t.substr(nameStart, close - nameStart);
         std::size_t next = t.find("[STEP>>", close);
-        const std::string_view body = t.substr(close + 1, (next == std::string_view::npos ? t.size() : next) - close - 1);
+        const std::string_view body =
+            t.substr(close + 1, (next == std::string_view::npos ? t.size() : next) - close - 1);
         BlockText sub(body);
         std::unique_ptr<MoveObject> m;
         if (name == "TRANS")

@@ -71,8 +71,7 @@ public:
 
 class RotationAnimationObject : public MoveObject {
 public:
-    explicit RotationAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false,
-                                     float speed = 3.14159f)
+    explicit RotationAnimationObject(TextAnimationAtom* parent = nullptr, bool assignId = false, float speed = 3.14159f)
         : MoveObject(parent, assignId, speed) {}
     std::unique_ptr<AnimationAtomRef> createRef() override { return std::make_unique<RotationAnimationRef>(*this); }
     std::string getName() const override { return "Rotation"; }

@@ -47,8 +47,8 @@ std::int32_t BlockText::integer(std::string_view key, std::int32_t fallback) con
     std::size_t end = pos;
     while (end < text_.size() && end - pos < 100 && std::strchr(" \t\r\n", text_[end]) == nullptr) ++end;
     std::string_view digits = text_.substr(pos, end - pos);
-    if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits[0])) || digits[0] == '-' ||
-                            digits[0] == '+'))
+    if (digits.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(digits[0])) || digits[0] == '-' || digits[0] == '+'))
         return fallback;
     double v = 0;
     if (parseDoublePrefix(digits, v) == 0 || !std::isfinite(v)) return fallback;

@@ -18,7 +18,6 @@ namespace {
 
 constexpr double kFarFuture = 1.0e30;
 
-
 struct InitialSceneState {
     bool taken = false;
     std::unordered_map<Node*, bool> visibility;
@@ -110,9 +109,7 @@ void restoreInitialTransforms() {
     if (GroupNode* root = sceneRoot()) resetToInitial(*root);
 }
 
-void forgetInitialSceneState() {
-    initialState() = InitialSceneState{};
-}
+void forgetInitialSceneState() { initialState() = InitialSceneState{}; }
 
 double AnimationGroup::getRunTime() const { return timeline_.empty() ? 0.0 : timeline_.back()->time; }
 

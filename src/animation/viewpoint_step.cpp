@@ -92,8 +92,10 @@ bool ViewpointAnimationObject::animate(AnimationAtomRef& ref, double t, bool for
         tmath::Quat q{(1 - c) * a.w + c * b.w, (1 - c) * a.x + c * b.x, (1 - c) * a.y + c * b.y,
                       (1 - c) * a.z + c * b.z};
         const double n = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
-        if (n > 1e-12) q = {q.w / n, q.x / n, q.y / n, q.z / n};
-        else q = a;
+        if (n > 1e-12)
+            q = {q.w / n, q.x / n, q.y / n, q.z / n};
+        else
+            q = a;
         tmath::toAxisAngle(q, rot);
     }
     camera->currentTransform.setTranslation(pose[0], pose[1], pose[2]);

@@ -48,7 +48,7 @@ private:
     GroupNode* viewpointParent_ = nullptr;
     std::unique_ptr<Node> detached_;  // the viewpoint while it is out of the scene
     double duration_ = 0;
-    std::int32_t readIndex_ = -1;     // kept when the index named no viewpoint
+    std::int32_t readIndex_ = -1;  // kept when the index named no viewpoint
 };
 
 }  // namespace kinemo

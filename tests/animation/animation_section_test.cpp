@@ -67,10 +67,11 @@ TEST_F(AnimationSectionTest, ReadingBuildsTheChapterTreeAndMakesTheFirstListedCh
 }
 
 TEST_F(AnimationSectionTest, AColourBlockWithoutDurationDoesNotTakeTheNextBlocksDuration) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# DisplayInChapter true\n\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>COLOR]\n# id 2\n# dowait true\n# transparency  0.500\n# colorDirection  1.000  0.000  0.000\n"
-         "\n# [ACTION>>VIEWPOINT]\n# index 0\n# duration  3.00\n"
-         "\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# DisplayInChapter true\n\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>COLOR]\n# id 2\n# dowait true\n# transparency  0.500\n# colorDirection  1.000  0.000  0.000\n"
+        "\n# [ACTION>>VIEWPOINT]\n# index 0\n# duration  3.00\n"
+        "\n# ANIMGROUP_END\n");
     ASSERT_EQ(chapterList().size(), 1u);
     AnimationGroup* c = chapterList()[0];
     ASSERT_EQ(c->childCount(), 2u);
@@ -79,9 +80,10 @@ TEST_F(AnimationSectionTest, AColourBlockWithoutDurationDoesNotTakeTheNextBlocks
 }
 
 TEST_F(AnimationSectionTest, OlderFilesPutEveryChapterAtTheTopEvenWithoutGroupEnds) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n# [ACTION>>STOP]\n"
-         "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"2\">\n# </kmxTEXT>\n# [END]\n# [ACTION>>STOP]\n",
-         6.0f);
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n# [ACTION>>STOP]\n"
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"2\">\n# </kmxTEXT>\n# [END]\n# [ACTION>>STOP]\n",
+        6.0f);
     EXPECT_EQ(rootChapter().childCount(), 2u);
     EXPECT_EQ(chapterList().size(), 2u);
 }
@@ -94,9 +96,10 @@ TEST_F(AnimationSectionTest, AStepOutsideAnyChapterGoesIntoANewChapterNotTheRoot
 }
 
 TEST_F(AnimationSectionTest, AppearNamingNoNodeIsDroppedAndAGroupEndAtTheRootIsReported) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>APPEAR]\n# id 999999\n\n# [ACTION>>DISAPPEAR]\n# id -5\n"
-         "\n# ANIMGROUP_END\n\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>APPEAR]\n# id 999999\n\n# [ACTION>>DISAPPEAR]\n# id -5\n"
+        "\n# ANIMGROUP_END\n\n# ANIMGROUP_END\n");
     EXPECT_TRUE(reported("invalid node referenced by APPEAR"));
     EXPECT_TRUE(reported("invalid node referenced by DISAPPEAR"));
     EXPECT_TRUE(reported("Unexpected animation group end"));
@@ -104,9 +107,10 @@ TEST_F(AnimationSectionTest, AppearNamingNoNodeIsDroppedAndAGroupEndAtTheRootIsR
 }
 
 TEST_F(AnimationSectionTest, AMoveWhoseNodeIsMissingKeepsItsMovesAndWritesNoStaleId) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>MOVE]\n# id 77\n# dowait true\n#\n#   [STEP>>TRANS]\n#   speed 1.000000\n"
-         "#   displ (0.000, 0.000, 5.000)\n#\n# [END]\n\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>MOVE]\n# id 77\n# dowait true\n#\n#   [STEP>>TRANS]\n#   speed 1.000000\n"
+        "#   displ (0.000, 0.000, 5.000)\n#\n# [END]\n\n# ANIMGROUP_END\n");
     EXPECT_TRUE(reported("MoveAnimationObject has invalid GroupNode"));
     const std::string out = animationBlocks();
     EXPECT_NE(out.find("# id -1"), std::string::npos);
@@ -114,9 +118,10 @@ TEST_F(AnimationSectionTest, AMoveWhoseNodeIsMissingKeepsItsMovesAndWritesNoStal
 }
 
 TEST_F(AnimationSectionTest, AMoveBlockIsNotTakenForATextAreaMove) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>MOVE_TEXT]\n# index 0\n# posX 1.000000\n# posY 2.000000\n# sizeX 3\n# sizeY 4\n"
-         "# duration  2.00\n\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>MOVE_TEXT]\n# index 0\n# posX 1.000000\n# posY 2.000000\n# sizeX 3\n# sizeY 4\n"
+        "# duration  2.00\n\n# ANIMGROUP_END\n");
     ASSERT_EQ(chapterList().size(), 1u);
     AnimationGroup* c = chapterList()[0];
     ASSERT_EQ(c->childCount(), 1u);
@@ -125,9 +130,10 @@ TEST_F(AnimationSectionTest, AMoveBlockIsNotTakenForATextAreaMove) {
 }
 
 TEST_F(AnimationSectionTest, MotionValuesKeepThreeDecimals) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>MOVE]\n# id 2\n# dowait true\n#\n#   [STEP>>ROT]\n#   speed 1.000000\n"
-         "#   center (0.000, 0.000, 0.000)\n#   rot (0.000, 0.000, 1.000, 1.23456)\n# [END]\n\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>MOVE]\n# id 2\n# dowait true\n#\n#   [STEP>>ROT]\n#   speed 1.000000\n"
+        "#   center (0.000, 0.000, 0.000)\n#   rot (0.000, 0.000, 1.000, 1.23456)\n# [END]\n\n# ANIMGROUP_END\n");
     const std::string out = animationBlocks();
     reread(out);
     auto* m = dynamic_cast<MoveAnimationObject*>(chapterList().at(0)->child(0));
@@ -138,10 +144,11 @@ TEST_F(AnimationSectionTest, MotionValuesKeepThreeDecimals) {
 }
 
 TEST_F(AnimationSectionTest, AReferenceToALaterChapterIsResolvedAndACycleIsRefused) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>ANIM_REF]\n# id 1\n# dowait true\n#\n# [END]\n\n# ANIMGROUP_END\n"
-         "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"2\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>ANIM_REF]\n# id 0\n# dowait true\n#\n# [END]\n\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>ANIM_REF]\n# id 1\n# dowait true\n#\n# [END]\n\n# ANIMGROUP_END\n"
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"2\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>ANIM_REF]\n# id 0\n# dowait true\n#\n# [END]\n\n# ANIMGROUP_END\n");
     ASSERT_EQ(chapterList().size(), 2u);
     AnimationAtom* first = chapterList()[0]->child(0);
     AnimationAtom* second = chapterList()[1]->child(0);
@@ -171,9 +178,10 @@ namespace kinemo::testing {
 namespace {
 
 TEST_F(AnimationSectionTest, AColourBlockWritesTheIdItsNodeHasAtTheSave) {
-    read("\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
-         "\n# [ACTION>>COLOR]\n# id 3\n# transparency  0.500\n# colorDirection  1.000  0.000  0.000\n"
-         "\n# ANIMGROUP_END\n");
+    read(
+        "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n"
+        "\n# [ACTION>>COLOR]\n# id 3\n# transparency  0.500\n# colorDirection  1.000  0.000  0.000\n"
+        "\n# ANIMGROUP_END\n");
     findGroup(*scene.root, "B")->setId(40);  // renumbered before a save
     EXPECT_NE(animationBlocks().find("# [ACTION>>COLOR]\n# id 40\n# dowait true\n# transparency"), std::string::npos);
 }

@@ -140,8 +140,8 @@ TEST_F(MoveAnimationTest, MotionDataEndAtARowWhoseTimeDoesNotIncrease) {
 }
 
 TEST_F(MoveAnimationTest, MotionDataRefuseNonNumbersAndNonFiniteValuesWithoutLosingEarlierRows) {
-    auto m = importMotionData("defaultcenter nojump global all\n0 1 1 1 0 0 1 0\n1 2 1 1 0 0 1 0\nabc\n2 3 1 1 0 0 1 0\n",
-                              "data.txt", part);
+    auto m = importMotionData(
+        "defaultcenter nojump global all\n0 1 1 1 0 0 1 0\n1 2 1 1 0 0 1 0\nabc\n2 3 1 1 0 0 1 0\n", "data.txt", part);
     ASSERT_TRUE(m);
     ASSERT_EQ(m->times.size(), 2u);
     EXPECT_TRUE(m->global);
@@ -154,7 +154,8 @@ TEST_F(MoveAnimationTest, MotionDataRefuseNonNumbersAndNonFiniteValuesWithoutLos
 
 TEST_F(MoveAnimationTest, MotionDataHeaderErrorsNameTheFile) {
     EXPECT_FALSE(importMotionData("middle 0 0 0", "f.txt", part));
-    EXPECT_TRUE(reported("Error: found 'middle' instead of 'defaultcenter' or 'center' on first line of file in f.txt"));
+    EXPECT_TRUE(
+        reported("Error: found 'middle' instead of 'defaultcenter' or 'center' on first line of file in f.txt"));
     EXPECT_FALSE(importMotionData("center 0 0", "f.txt", part));
     EXPECT_TRUE(reported("No center data (or empty first line) found in f.txt"));
     EXPECT_FALSE(importMotionData("defaultcenter hop", "f.txt", part));
@@ -184,8 +185,9 @@ TEST_F(MoveAnimationTest, ADataMotionInterpolatesBetweenSamplesAtItsSpeed) {
 
 TEST_F(MoveAnimationTest, SampleListsOfDifferentLengthsAreCutToTheShortest) {
     ComplexMoveAnimationObject m;
-    m.readBlock(BlockText(std::string_view("\n#   speed 1.0\n#   center (0, 0, 0)\n#   times [0 1 2]\n"
-                                           "#   translations [0 0 0 1 1 1]\n#   rotations [0 0 1 0 0 0 1 0 0 0 1 0]\n")));
+    m.readBlock(
+        BlockText(std::string_view("\n#   speed 1.0\n#   center (0, 0, 0)\n#   times [0 1 2]\n"
+                                   "#   translations [0 0 0 1 1 1]\n#   rotations [0 0 1 0 0 0 1 0 0 0 1 0]\n")));
     EXPECT_EQ(m.times.size(), 2u);
     EXPECT_EQ(m.rotations.size(), 2u);
 }

@@ -17,9 +17,8 @@ protected:
     std::map<std::int32_t, std::string> shown;
     void SetUp() override {
         AnimationTest::SetUp();
-        setTextShower([this](const TextAnimationObject*, std::int32_t area, const std::string& text) {
-            shown[area] = text;
-        });
+        setTextShower(
+            [this](const TextAnimationObject*, std::int32_t area, const std::string& text) { shown[area] = text; });
     }
     void TearDown() override {
         clearShownTexts();

@@ -266,10 +266,18 @@ TEST_F(TimelineTest, SeekingStraightToATimeEqualsPlayingThereInRandomFrames) {
         for (int i = 0; i < 12; ++i) {
             GroupNode* part = (i % 2) ? partA : partB;
             switch (kind(rng)) {
-                case 0: stop(*c); break;
-                case 1: pause(*c, long(len(rng) * 100), rng() % 2); break;
-                case 2: visibility(*c, part, rng() % 2); break;
-                default: moveZ(*c, part, (rng() % 4) ? len(rng) : 0, rng() % 3); break;
+                case 0:
+                    stop(*c);
+                    break;
+                case 1:
+                    pause(*c, long(len(rng) * 100), rng() % 2);
+                    break;
+                case 2:
+                    visibility(*c, part, rng() % 2);
+                    break;
+                default:
+                    moveZ(*c, part, (rng() % 4) ? len(rng) : 0, rng() % 3);
+                    break;
             }
         }
         play(*c);
@@ -306,9 +314,15 @@ TEST_F(TimelineTest, PlayingForwardAndBackRestoresTheEarlierState) {
         for (int i = 0; i < 10; ++i) {
             GroupNode* part = (i % 2) ? partA : partB;
             switch (rng() % 4) {
-                case 0: stop(*c); break;
-                case 1: visibility(*c, part, rng() % 2); break;
-                default: moveZ(*c, part, len(rng), rng() % 3); break;
+                case 0:
+                    stop(*c);
+                    break;
+                case 1:
+                    visibility(*c, part, rng() % 2);
+                    break;
+                default:
+                    moveZ(*c, part, len(rng), rng() % 3);
+                    break;
             }
         }
         play(*c);
