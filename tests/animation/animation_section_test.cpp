@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "animation/animation_group_ref.h"
+#include "animation/colour_steps.h"
 #include "animation/kept_block_step.h"
 #include "animation/move_animation.h"
 #include "animation/stop_pause_steps.h"
@@ -184,6 +185,33 @@ TEST_F(AnimationSectionTest, AColourBlockWritesTheIdItsNodeHasAtTheSave) {
         "\n# ANIMGROUP_END\n");
     findGroup(*scene.root, "B")->setId(40);  // renumbered before a save
     EXPECT_NE(animationBlocks().find("# [ACTION>>COLOR]\n# id 40\n# dowait true\n# transparency"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+TEST_F(AnimationSectionTest, OldColourKeysGiveTheColourDirectionAndAnInitialColourRestores) {
+    const std::string chapterHead = "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n";
+    read(chapterHead +
+             "\n# [ACTION>>COLOR]\n# id 2\n# transparency 0.25\n# diffuseColor 0.5 0.25 0\n# duration 1\n"
+             "\n# [ACTION>>COLOR]\n# id 2\n# diffuseColor initalColor\n\n# ANIMGROUP_END\n",
+         2.1f);
+    AnimationGroup* c = chapterList().at(0);
+    auto* first = dynamic_cast<ColorAnimationObject*>(c->child(0));
+    auto* second = dynamic_cast<ColorAnimationObject*>(c->child(1));
+    ASSERT_TRUE(first && second);
+    EXPECT_FLOAT_EQ(first->change.colourDirection[0], 1);
+    EXPECT_FLOAT_EQ(first->change.colourDirection[1], 0.5f);
+    EXPECT_FLOAT_EQ(first->change.diffuseIntensity, 0.5f);
+    EXPECT_FLOAT_EQ(first->change.transparency, 0.25f);
+    EXPECT_DOUBLE_EQ(first->getRunTime(), 1);
+    // Before version 3.005 a colour block has no dowait of its own.
+    EXPECT_TRUE(first->dowait);
+    EXPECT_EQ(second->change.colourDirection[0], MaterialChange::kRestore);
+    EXPECT_EQ(second->change.diffuseIntensity, MaterialChange::kRestore);
 }
 
 }  // namespace
