@@ -443,7 +443,8 @@ const char* SceneReader::readHeaderKeyword(const KeywordHit& hit, const char* it
         if (hooks.readViewpoint) {
             const std::size_t before = scene.root().childCount();
             const char* p = hooks.readViewpoint(scene, hit.begin, after, end_);
-            if (scene.root().childCount() > before) {
+            // The first top-level Viewpoint is the initial one; later ones do not displace it.
+            if (scene.root().childCount() > before && !scene.initialViewpoint) {
                 scene.initialViewpoint = scene.root().child(scene.root().childCount() - 1);
                 scene.currentViewpoint = scene.initialViewpoint;
             }

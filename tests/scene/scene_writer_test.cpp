@@ -84,6 +84,21 @@ TEST_F(SceneWriterTest, TheHeadlightSurvivesASaveInBothStates) {
     }
 }
 
+TEST_F(SceneWriterTest, TheFirstTopLevelViewpointStaysTheInitialOne) {
+    TempFolder dir;
+    putFile(dir.file("two.wrl"),
+            "#VRML V2.0 utf8\n"
+            "Viewpoint { position 0 1 20 description \"Front\" }\n"
+            "Viewpoint { position 20 1 0 orientation 0 1 0 1.5708 description \"Right\" }\n"
+            "Transform { children Shape { geometry Box { size 1 1 1 } } }\n");
+    Scene* scene = Scene::readFromFile(dir.file("two.wrl"));
+    ASSERT_NE(scene, nullptr);
+    const std::string text = sceneText(*scene, false);
+    const std::size_t initial = text.find("Viewpoint {");
+    ASSERT_NE(initial, std::string::npos);
+    EXPECT_NE(text.find("position 0.000 1.000 20.000", initial), std::string::npos) << text;
+}
+
 TEST_F(SceneWriterTest, ANonBlackSkyWritesABackgroundAndABlackOneNone) {
     Scene s;
     EXPECT_EQ(sceneText(s, false).find("Background"), std::string::npos);
