@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "animation/animation_atom.h"
+#include "animation/move_animation.h"
 #include "scene/group_node.h"
 #include "scene/node_table.h"
 #include "scene/transform_node.h"
@@ -85,6 +86,7 @@ void ScaleAnimationRef::getCurrentState() {
         std::memcpy(startScale, t->currentTransform.scale(), sizeof startScale);
         std::memcpy(startScaleOrientation, t->currentTransform.scaleOrientation(), sizeof startScaleOrientation);
     }
+    if (auto* scaling = dynamic_cast<ScaleAnimationObject*>(atom)) scaling->adjustLegacySpeed(startScale);
 }
 
 void ScaleAnimationRef::copyStateFrom(const AnimationAtomRef& other) {

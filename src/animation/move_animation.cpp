@@ -284,6 +284,21 @@ void ScaleAnimationObject::applyWeight(AnimationAtomRef& ref, double w) {
                       float(r->startTranslation[2] + out[2]));
 }
 
+void ScaleAnimationObject::adjustLegacySpeed(const float s0[3]) {
+    if (speedAdjusted) return;
+    speedAdjusted = true;
+    double change = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double d = double(s0[i]) * factor[i] - s0[i];
+        change += d * d;
+    }
+    change = std::sqrt(change);
+    const double amount = getMaxParameter();
+    if (!(change > 1.0e-20) || !std::isfinite(amount)) return;
+    const double converted = double(speed) * amount / change;
+    if (std::isfinite(converted) && std::fabs(converted) < 1.0e30) speed = float(converted);
+}
+
 void ScaleAnimationObject::invert() {
     for (float& f : factor) {
         if (!(f > 1.0e-20f)) {

@@ -119,6 +119,10 @@ public:
     void writeBlock(std::string& out) const override;
     void readBlock(const BlockText& block) override;
 
+    // Files up to version 5.01 measured a scaling's speed on the scale change itself; converted
+    // once, from the first captured start scale.
+    void adjustLegacySpeed(const float startScale[3]);
+
     std::array<float, 3> center{0, 0, 0};
     std::array<float, 3> factor{1, 1, 1};
     bool speedAdjusted = true;

@@ -194,3 +194,24 @@ TEST_F(MoveAnimationTest, SampleListsOfDifferentLengthsAreCutToTheShortest) {
 
 }  // namespace
 }  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+TEST_F(MoveAnimationTest, AnOldScalingSpeedIsConvertedOnceWhenItsStartIsFirstCaptured) {
+    auto m = std::make_unique<ScaleAnimationObject>();
+    m->factor = {2, 1, 1};
+    m->speed = 1;
+    m->speedAdjusted = false;
+    m->setComponent(part);
+    const double oldTime = 1.0 / 1;  // the scale change of 1 at speed 1
+    m->getRef().getCurrentState();
+    EXPECT_TRUE(m->speedAdjusted);
+    EXPECT_NEAR(m->getRunTime(), oldTime, 1e-6);
+    const float speed = m->speed;
+    m->getRef().getCurrentState();
+    EXPECT_EQ(m->speed, speed);
+}
+
+}  // namespace
+}  // namespace kinemo::testing
