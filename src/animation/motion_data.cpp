@@ -289,19 +289,19 @@ std::unique_ptr<ComplexMoveAnimationObject> importMotionData(std::string_view te
         return nullptr;
     }
     motion->global = w == "global";
-    const std::string spec(in.word());
+    const std::string channel(in.word());
     long column = 0;
-    const bool all = spec == "all";
+    const bool all = channel == "all";
     if (!all) {
         double c = 0;
-        const bool known = spec == "x" || spec == "y" || spec == "z" || spec == "rx" || spec == "ry" || spec == "rz";
+        const bool known = channel == "x" || channel == "y" || channel == "z" || channel == "rx" || channel == "ry" || channel == "rz";
         const bool hasColumn = numberOf(in.word(), c) && c > 1 && c < 1000;
         column = hasColumn ? long(c) : 0;
         if (!known || !hasColumn) {
             reportMessage(
                 formatC("Error: unexpected prameter specification '%s', index %d (excpected 'all','x','y','z',"
                         "'rx','ry' or 'rz') in file %s",
-                        spec.c_str(), int(column), file.c_str()),
+                        channel.c_str(), int(column), file.c_str()),
                 1, true);
             return nullptr;
         }
@@ -325,12 +325,12 @@ std::unique_ptr<ComplexMoveAnimationObject> importMotionData(std::string_view te
             r = {float(v[4]), float(v[5]), float(v[6]), float(v[7])};
         } else {
             const float value = float(v[std::size_t(column) - 1]);
-            if (spec == "x") t[0] = value;
-            if (spec == "y") t[1] = value;
-            if (spec == "z") t[2] = value;
-            if (spec == "rx") r = {1, 0, 0, value};
-            if (spec == "ry") r = {0, 1, 0, value};
-            if (spec == "rz") r = {0, 0, 1, value};
+            if (channel == "x") t[0] = value;
+            if (channel == "y") t[1] = value;
+            if (channel == "z") t[2] = value;
+            if (channel == "rx") r = {1, 0, 0, value};
+            if (channel == "ry") r = {0, 1, 0, value};
+            if (channel == "rz") r = {0, 0, 1, value};
         }
         bool finite = true;
         for (float x : t) finite = finite && std::isfinite(x);
