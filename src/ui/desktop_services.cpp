@@ -1,6 +1,11 @@
 #include "ui/desktop_services.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
+#include <QObject>
+
+#include "animation/playback.h"
+#include "animation/player_panel_model.h"
 
 #include "core/messages.h"
 #include "render/renderer.h"
@@ -20,6 +25,7 @@ DesktopServices::DesktopServices() {
 #ifdef KINEMO_HAVE_TREE_DRAWER
     registerShapeReaders();
 #endif
+    makePlayer();
 }
 
 DesktopServices::~DesktopServices() {
@@ -30,10 +36,39 @@ DesktopServices::~DesktopServices() {
         if (renderer_->isRunning()) {
             abandoned_ = true;
             (void)drawer_.release();
+            dropPlayer(true);
         } else {
             renderer_->setScene(nullptr);
         }
     }
+    dropPlayer(false);
+}
+
+void DesktopServices::makePlayer() {
+    dropPlayer(false);
+    postTarget_ = std::make_unique<QObject>();
+    QObject* target = postTarget_.get();
+    chapters_ = makeChapterPlayback();
+    playback_ = std::make_unique<Playback>(renderer_.get(), *chapters_);
+    playerModel_ = std::make_unique<PlayerPanelModel>(*playback_, [target](std::function<void()> job) {
+        QMetaObject::invokeMethod(target, std::move(job), Qt::QueuedConnection);
+    });
+    playerModel_->attachToAnimationState();
+    if (onPlayerMade) onPlayerMade();
+}
+
+void DesktopServices::dropPlayer(bool leak) {
+    if (leak) {
+        (void)postTarget_.release();
+        (void)playerModel_.release();
+        (void)playback_.release();
+        (void)chapters_.release();
+        return;
+    }
+    playerModel_.reset();
+    playback_.reset();
+    chapters_.reset();
+    postTarget_.reset();
 }
 
 bool DesktopServices::startRenderer(std::function<void(int, int, const std::uint8_t*)> frameSink,
@@ -44,12 +79,16 @@ bool DesktopServices::startRenderer(std::function<void(int, int, const std::uint
     renderer_->setFatalHandler(std::move(fatal));
     // While the interface thread waits for the render thread, its queued calls still run.
     renderer_->setMessagePump([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    makePlayer();
     return renderer_->start();
 }
 
 bool DesktopServices::hasScene() { return currentScene() != nullptr; }
 
 void DesktopServices::prepareForRead() {
+    if (playback_) playback_->stopPlayback();
+    if (playerModel_) playerModel_->playbackStopped();
+    if (onSceneChanged) onSceneChanged(nullptr);
     if (!renderer_) return;
     renderer_->abortEvents();
     renderer_->setScene(nullptr);  // pauses for the swap
@@ -76,10 +115,15 @@ bool DesktopServices::readDocument(const std::string& path) {
         renderer_->requestRedraw();
     }
 #endif
+    if (onSceneChanged) onSceneChanged(&scene->root());
     return true;
 }
 
-void DesktopServices::documentLoaded() {}
+void DesktopServices::documentLoaded() {
+    if (!playerModel_) return;
+    // The new document's chapters report to the panel again.
+    playerModel_->attachToAnimationState();
+}
 
 bool DesktopServices::writeDocument(const std::string& path, bool pack) {
     Scene* scene = currentScene();
@@ -90,11 +134,22 @@ bool DesktopServices::writeDocument(const std::string& path, bool pack) {
 }
 
 void DesktopServices::showChapterCaption(const std::string& title, int position) {
+    if (playerModel_) playerModel_->showChapter(title.empty() ? 0 : position, chapterCount(), title);
     if (onChapterCaption) onChapterCaption(title, position);
+}
+
+void DesktopServices::playForward(bool fast) {
+    if (playerModel_) playerModel_->press(fast ? PlayerButton::PlayToEnd : PlayerButton::PlayForward);
+}
+
+void DesktopServices::playBackward() {
+    if (playerModel_) playerModel_->press(PlayerButton::PlayBackward);
 }
 
 void DesktopServices::stopAnimation() {
     if (renderer_) renderer_->abortEvents();
+    // An aborted clock does not report its end: the panel shows the stop here.
+    if (playerModel_) playerModel_->playbackStopped();
 }
 
 bool DesktopServices::hasRenderer() { return renderer_ != nullptr; }
@@ -116,10 +171,14 @@ void DesktopServices::releaseRenderer() {
     if (renderer_->isRunning()) {
         abandoned_ = true;
         (void)drawer_.release();
-    } else
+        dropPlayer(true);
+    } else {
         renderer_->setScene(nullptr);
+        dropPlayer(false);
+    }
     Renderer::setCurrent(nullptr);
     renderer_.reset();
+    if (onPlayerMade) onPlayerMade();
 }
 
 void DesktopServices::endMainLoop() {

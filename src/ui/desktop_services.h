@@ -1,14 +1,20 @@
 #pragma once
 // The services the main window's logic reaches, over the real scene, renderer and panels.
-// Chapters, playback and the undo stack come with their own layers; until then the defaults of
+// The chapter list and the undo stack come with their own layers; until then the defaults of
 // AppServices answer for them.
 #include <functional>
 #include <memory>
+
+class QObject;
 
 #include "core/main_frame_logic.h"
 
 namespace kinemo {
 
+class GroupNode;
+class Playback;
+class PlaybackChapters;
+class PlayerPanelModel;
 class Renderer;
 class SceneDrawer;
 
@@ -24,6 +30,13 @@ public:
     Renderer* renderer() const { return renderer_.get(); }
     // True when the render thread was let go while still running.
     bool rendererAbandoned() const { return abandoned_; }
+    // The player commands over the current chapter and the panel's state; made anew when the
+    // renderer starts and gone when it is released; onPlayerMade is told of both.
+    Playback* playback() const { return playback_.get(); }
+    PlayerPanelModel* playerModel() const { return playerModel_.get(); }
+    std::function<void()> onPlayerMade;
+    // The root of the scene shown, after a read; null before the old scene goes.
+    std::function<void(GroupNode*)> onSceneChanged;
 
     // Called to end the main loop (destroys the windows).
     std::function<void()> onEndMainLoop;
@@ -36,6 +49,8 @@ public:
     void documentLoaded() override;
     bool writeDocument(const std::string& path, bool pack) override;
     void showChapterCaption(const std::string& title, int position) override;
+    void playForward(bool fast) override;
+    void playBackward() override;
     void stopAnimation() override;
     bool hasRenderer() override;
     void stopRenderer() override;
@@ -44,8 +59,18 @@ public:
     void endMainLoop() override;
 
 private:
+    void makePlayer();
+    // A render thread still running may yet report to the player: then it is left to it.
+    void dropPlayer(bool leak);
+
     std::shared_ptr<Renderer> renderer_;
     std::unique_ptr<SceneDrawer> drawer_;
+    // Queued jobs from the render thread are run on the interface thread through this object,
+    // and dropped with it.
+    std::unique_ptr<QObject> postTarget_;
+    std::unique_ptr<PlaybackChapters> chapters_;
+    std::unique_ptr<Playback> playback_;
+    std::unique_ptr<PlayerPanelModel> playerModel_;
     bool stopAsked_ = false;
     bool abandoned_ = false;
 };

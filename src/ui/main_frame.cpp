@@ -13,12 +13,16 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "animation/player_panel_model.h"
 #include "core/definitions.h"
 #include "core/messages.h"
 #include "ui/desktop_services.h"
 #include "ui/player_panel.h"
 #include "ui/qt_platform.h"
 #include "ui/viewer_view.h"
+#ifdef KINEMO_HAVE_SCENE_NAVIGATION
+#include "render/scene_navigation.h"
+#endif
 
 namespace kinemo {
 
@@ -50,9 +54,29 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
         if (logic_.confirmDiscard()) logic_.openDocument(path.toStdString());
     });
 
-    services_.onChapterCaption = [this](const std::string& title, int) {
-        playerPanel_->setChapterCaption(toQt(title));
+    // The panel's widgets report to the player model; it answers through showPlayerModel.
+    connect(playerPanel_, &PlayerPanel::buttonPressed, this, [this](int button) {
+        if (PlayerPanelModel* model = services_.playerModel();
+            model && button >= 0 && button < kPlayerButtonCount)
+            model->press(static_cast<PlayerButton>(button));
+        else
+            showPlayerModel();
+    });
+    connect(playerPanel_, &PlayerPanel::speedMoved, this, [this](int position) {
+        if (PlayerPanelModel* model = services_.playerModel()) model->setSpeedFromSlider(position);
+    });
+    connect(playerPanel_, &PlayerPanel::progressMoved, this, [this](int position) {
+        if (PlayerPanelModel* model = services_.playerModel()) model->setProgressFromSlider(position);
+    });
+    services_.onPlayerMade = [this] { hookPlayer(); };
+    services_.onSceneChanged = [this](GroupNode* root) {
+#ifdef KINEMO_HAVE_SCENE_NAVIGATION
+        viewerView_->setNavigationScene(root ? std::make_shared<SceneNavigation>(*root) : nullptr);
+#else
+        (void)root;
+#endif
     };
+    hookPlayer();
     services_.onEndMainLoop = [this] {
         closeAllowed_ = true;
         steering_.close();
@@ -67,7 +91,9 @@ CMainFrame::~CMainFrame() {
     steeringNotifier_ = nullptr;
     platform_.setMainWindow(nullptr);
     for (int i = 0; i < kStatusFieldCount; ++i) platform_.setStatusLabel(static_cast<StatusField>(i), nullptr);
-    services_.onChapterCaption = {};
+    services_.onPlayerMade = {};
+    services_.onSceneChanged = {};
+    if (PlayerPanelModel* model = services_.playerModel()) model->setChangedHandler({});
     services_.onEndMainLoop = {};
 }
 
@@ -124,6 +150,26 @@ void CMainFrame::initialise(const WindowSizeSettings& size) {
     placeMainWindow(platform_, size);
     splitter_->setSizes({left, std::max(200, width() - left)});
     initialised_ = true;
+}
+
+void CMainFrame::hookPlayer() {
+    if (PlayerPanelModel* model = services_.playerModel()) model->setChangedHandler([this] { showPlayerModel(); });
+    viewerView_->attachRenderer(services_.renderer());
+    showPlayerModel();
+}
+
+void CMainFrame::showPlayerModel() {
+    PlayerPanelModel* model = services_.playerModel();
+    if (!model) {
+        playerPanel_->releaseAll();
+        return;
+    }
+    const std::optional<PlayerButton> pressed = model->pressedButton();
+    playerPanel_->showPressed(pressed ? static_cast<int>(*pressed) : -1);
+    playerPanel_->setSpeedPosition(model->speedPosition(), toQt(model->speedText()));
+    playerPanel_->setProgressPosition(model->progressPosition(), toQt(model->progressText()));
+    playerPanel_->setChapterCaption(toQt(model->chapterText()));
+    playerPanel_->setText(toQt(model->text()));
 }
 
 void CMainFrame::onFirstPaint() {

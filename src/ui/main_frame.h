@@ -50,6 +50,9 @@ private:
     void buildMenusAndToolbar();
     void readSteering();
     void onFirstPaint();
+    // The panel and the 3D view follow the services' player model and renderer.
+    void hookPlayer();
+    void showPlayerModel();
 
     QtPlatform& platform_;
     DesktopServices& services_;

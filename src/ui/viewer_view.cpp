@@ -4,13 +4,17 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QTimer>
+#include <QWheelEvent>
 
+#include "render/navigation.h"
 #include "render/renderer.h"
 
 namespace kinemo {
@@ -18,6 +22,8 @@ namespace kinemo {
 ViewerView::ViewerView(QWidget* parent) : QWidget(parent), latest_(std::make_shared<LatestFrame>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(50, 50);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
     // The notifier runs on the render thread: it only queues a repaint to the application object,
     // which lives longer than any view; the guard is looked at on the interface thread only.
     QPointer<ViewerView> guard(this);
@@ -38,7 +44,16 @@ ViewerView::~ViewerView() {
 
 void ViewerView::attachRenderer(Renderer* renderer) {
     renderer_ = renderer;
-    if (renderer_) renderer_->setViewSize(width(), height());
+    navigation_.reset();
+    if (!renderer_) return;
+    renderer_->setViewSize(width(), height());
+    navigation_ = std::make_unique<ViewNavigation>(*renderer_);
+    navigation_->setScene(navigationScene_);
+}
+
+void ViewerView::setNavigationScene(std::shared_ptr<NavigationScene> scene) {
+    navigationScene_ = std::move(scene);
+    if (navigation_) navigation_->setScene(navigationScene_);
 }
 
 std::function<void(int, int, const std::uint8_t*)> ViewerView::frameSink() const { return frameSinkInto(latest_); }
@@ -63,7 +78,60 @@ void ViewerView::paintEvent(QPaintEvent*) {
 
 void ViewerView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (renderer_) renderer_->setViewSize(event->size().width(), event->size().height());
+    if (navigation_)
+        navigation_->resize(event->size().width(), event->size().height());
+    else if (renderer_)
+        renderer_->setViewSize(event->size().width(), event->size().height());
+}
+
+void ViewerView::mousePressEvent(QMouseEvent* event) {
+    if (!navigation_) return;
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        navigation_->leftButtonDown(p.x(), p.y());
+    else if (event->button() == Qt::RightButton)
+        navigation_->rightButtonDown(p.x(), p.y());
+}
+
+void ViewerView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!navigation_) return;
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        navigation_->leftButtonUp(p.x(), p.y());
+    else if (event->button() == Qt::RightButton)
+        navigation_->rightButtonUp(p.x(), p.y());
+}
+
+void ViewerView::mouseMoveEvent(QMouseEvent* event) {
+    if (!navigation_) return;
+    const QPoint p = event->position().toPoint();
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    if (navigation_->mouseMove(p.x(), p.y(), (event->buttons() & Qt::LeftButton) != 0,
+                               (keys & Qt::ShiftModifier) != 0, (keys & Qt::ControlModifier) != 0))
+        setFocus(Qt::MouseFocusReason);
+}
+
+void ViewerView::wheelEvent(QWheelEvent* event) {
+    if (!navigation_) return;
+    // A positive zoom moves the camera back; the wheel turned away from the reader zooms in.
+    navigation_->wheel(-event->angleDelta().y());
+    event->accept();
+}
+
+void ViewerView::keyPressEvent(QKeyEvent* event) {
+    if (navigation_) {
+        const Qt::KeyboardModifiers keys = event->modifiers();
+        navigation_->modifiersChanged((keys & Qt::ShiftModifier) != 0, (keys & Qt::ControlModifier) != 0);
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ViewerView::keyReleaseEvent(QKeyEvent* event) {
+    if (navigation_) {
+        const Qt::KeyboardModifiers keys = event->modifiers();
+        navigation_->modifiersChanged((keys & Qt::ShiftModifier) != 0, (keys & Qt::ControlModifier) != 0);
+    }
+    QWidget::keyReleaseEvent(event);
 }
 
 namespace {

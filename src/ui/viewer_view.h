@@ -1,7 +1,8 @@
 #pragma once
 // The 3D view on the right of the main window. It shows the newest frame the render thread
 // handed over (a plain background until the first one) and tells the renderer its size. The
-// render thread only posts a repaint; the frame is copied here, on the interface thread.
+// render thread only posts a repaint; the frame is copied here, on the interface thread. The
+// mouse, the wheel and the size go to the view's navigation.
 #include <QImage>
 #include <QWidget>
 #include <memory>
@@ -10,7 +11,9 @@
 
 namespace kinemo {
 
+class NavigationScene;
 class Renderer;
+class ViewNavigation;
 
 class ViewerView : public QWidget {
     Q_OBJECT
@@ -20,6 +23,10 @@ public:
 
     // The renderer whose frames are shown (observed; detach with nullptr before it goes).
     void attachRenderer(Renderer* renderer);
+    // The scene the mouse navigates (null: none); kept over a change of renderer.
+    void setNavigationScene(std::shared_ptr<NavigationScene> scene);
+    // Null without a renderer.
+    ViewNavigation* navigation() const { return navigation_.get(); }
     // The frame sink to give the renderer: stores into this view's hand-over.
     std::function<void(int, int, const std::uint8_t*)> frameSink() const;
     std::uint64_t framesPainted() const { return framesPainted_; }
@@ -34,6 +41,12 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -42,6 +55,8 @@ private:
     Frame frame_;
     QImage image_;
     Renderer* renderer_ = nullptr;
+    std::unique_ptr<ViewNavigation> navigation_;
+    std::shared_ptr<NavigationScene> navigationScene_;
     bool painted_ = false;
     std::uint64_t framesPainted_ = 0;
 };
