@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <thread>
 
+#include "animation/playback.h"
+#include "animation/player_panel_model.h"
 #include "core/definitions.h"
 #include "core/messages.h"
 #include "core/platform.h"
@@ -101,6 +103,38 @@ private slots:
         QVERIFY(panel.button(PlayerPanel::Button::PlayForward)->isChecked());
         panel.releaseAll();
         QVERIFY(!panel.button(PlayerPanel::Button::PlayForward)->isChecked());
+    }
+
+    void playingWithoutAChapterLeavesEveryButtonReleased() {
+        QtPlatform platform;
+        setPlatform(&platform);
+        DesktopServices services;
+        CMainFrame frame(platform, services);
+        QVERIFY(services.playerModel());
+        for (auto which : {PlayerPanel::Button::PlayForward, PlayerPanel::Button::PlayToEnd,
+                           PlayerPanel::Button::PlayBackward, PlayerPanel::Button::JumpToEnd}) {
+            QTest::mouseClick(frame.playerPanel()->button(which), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            QVERIFY(!services.playerModel()->pressedButton());
+            for (int i = 0; i < PlayerPanel::kButtonCount; ++i)
+                QVERIFY(!frame.playerPanel()->button(static_cast<PlayerPanel::Button>(i))->isChecked());
+        }
+        setPlatform(nullptr);
+    }
+
+    void theReadersSpeedSliderSetsThePlaybackSpeed() {
+        QtPlatform platform;
+        setPlatform(&platform);
+        DesktopServices services;
+        CMainFrame frame(platform, services);
+        PlaybackState& state = playbackState();
+        frame.playerPanel()->speedSlider()->setValue(100);
+        QCOMPARE(state.speed.load(), state.maxSpeed);
+        QCOMPARE(services.playerModel()->speedText(), std::string("x20"));
+        frame.playerPanel()->speedSlider()->setValue(0);
+        QCOMPARE(state.speed.load(), state.minSpeed);
+        state.speed = 1.0f;
+        setPlatform(nullptr);
     }
 
     void framesFromTheRenderThreadArePainted() {
