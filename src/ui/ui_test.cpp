@@ -7,11 +7,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <thread>
 
 #include "animation/playback.h"
 #include "animation/player_panel_model.h"
 #include "core/definitions.h"
+#include "render/navigation.h"
+#include "render/renderer.h"
 #include "core/messages.h"
 #include "core/platform.h"
 #include "core/steering.h"
@@ -22,6 +25,26 @@
 #include "ui/viewer_view.h"
 
 using namespace kinemo;
+
+namespace {
+
+// A scene of one camera and nothing to hit.
+class CameraOnly : public NavigationScene {
+public:
+    Camera camera;
+    bool getCamera(Camera& out) override {
+        out = camera;
+        return true;
+    }
+    void setCamera(const Camera& c) override { camera = c; }
+    std::optional<RayHit> hitTest(const Ray&) override { return std::nullopt; }
+    BasicObject* rootNode() override { return nullptr; }
+    Bounds rootBounds() override { return {}; }
+    void fitToWorkpart() override {}
+    void initialView() override {}
+};
+
+}  // namespace
 
 class UiTest : public QObject {
     Q_OBJECT
@@ -135,6 +158,27 @@ private slots:
         QCOMPARE(state.speed.load(), state.minSpeed);
         state.speed = 1.0f;
         setPlatform(nullptr);
+    }
+
+    void theWheelTurnedAwayFromTheReaderMovesTheCameraCloser() {
+        auto renderer = Renderer::create();
+        auto scene = std::make_shared<CameraOnly>();
+        ViewerView view;
+        view.resize(100, 100);
+        view.attachRenderer(renderer.get());
+        view.setNavigationScene(scene);
+        QVERIFY(view.navigation());
+        std::vector<EventHandle> queued;
+        view.navigation()->setEventSink([&](EventHandle e) { queued.push_back(std::move(e)); });
+        QWheelEvent forward(QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
+                            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&view, &forward);
+        QCOMPARE(queued.size(), std::size_t(1));
+        const float before = scene->camera.position[2];
+        queued.front()->execute();
+        QVERIFY(scene->camera.position[2] < before);
+        view.attachRenderer(nullptr);
+        QVERIFY(!view.navigation());
     }
 
     void framesFromTheRenderThreadArePainted() {
