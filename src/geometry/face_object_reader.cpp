@@ -221,7 +221,9 @@ struct FaceObjectReader {
         std::int64_t next = 0;
         // The counts come from the file: they may ask for no more vertices than the points the
         // rest of the text could hold.
-        const std::int64_t limit = std::int64_t(end - p) + (f.points ? f.points->rows() : 0) + 1024;
+        // Vertices are numbered in order, so with the points known no face may reach past them.
+        const std::int64_t remaining = end > p ? std::int64_t(end - p) : 0;
+        const std::int64_t limit = f.points ? std::int64_t(f.points->rows()) : remaining + 1024;
         for (std::int32_t c : *counts) {
             if (c <= 0) continue;
             if (next + c > limit || next + c > INT32_MAX / 2) {
