@@ -48,6 +48,20 @@ void registerAnimationSectionHandlers() {
         const std::string out = animationBlocks();
         return std::fwrite(out.data(), 1, out.size(), file) == out.size();
     };
+    // "kinemo-tool info" reports the listed chapters and every step below the root.
+    auto previousCount = hooks.countContent;
+    hooks.countContent = [previousCount](const Scene& scene, SceneCounts& counts) {
+        counts.chapters = long(chaptersInOrder().size());
+        long steps = 0;
+        if (AnimationGroup* root = rootChapterIfAny()) {
+            root->forEachDescendant([&](AnimationAtom& a) {
+                if (!a.asAnimationGroup()) ++steps;
+                return true;
+            });
+        }
+        counts.steps = steps;
+        if (previousCount) previousCount(scene, counts);
+    };
 }
 
 }  // namespace kinemo

@@ -16,9 +16,11 @@ struct ShownTexts {
     TextShower shower;
     std::map<std::int32_t, const TextAnimationObject*> shown;
 };
+// Never destroyed: chapters held in other statics delete their text steps at exit, and those
+// look here.
 ShownTexts& shownTexts() {
-    static ShownTexts s;
-    return s;
+    static ShownTexts* s = new ShownTexts;
+    return *s;
 }
 
 void show(const TextAnimationObject* step, std::int32_t area) {
