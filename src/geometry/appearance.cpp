@@ -77,6 +77,9 @@ bool Appearance::writeToFile(std::FILE* file) {
 
 void Appearance::copyFrom(const Appearance& other) {
     if (!material_) material_ = std::make_unique<Material>();
+    // Both the values as read and as shown: the writer saves the values as read, so a copy made
+    // for USE would otherwise be saved without its colour.
+    material_->copyValues(other.material(), false);
     material_->copyValues(other.material(), true);
     if (other.texture_) {
         if (!texture_) texture_ = std::make_unique<Texture>();

@@ -190,6 +190,18 @@ TEST_F(AppearanceTest, ReadsMaterialTextureAndTransform) {
     EXPECT_FLOAT_EQ(a.texture()->matrix()[0], 2);
 }
 
+TEST_F(AppearanceTest, ACopyIsWrittenWithTheColourAsRead) {
+    Appearance a;
+    read(a, " { material Material { diffuseColor 0.85 0.65 0.2 } } geometry");
+    Appearance copy;
+    copy.copyFrom(a);
+    EXPECT_FLOAT_EQ(copy.material().baseDiffuse()[0], 0.85f);
+    std::string original, copied;
+    a.writeText(original);
+    copy.writeText(copied);
+    EXPECT_EQ(copied, original);
+}
+
 TEST_F(AppearanceTest, DropsATextureWithoutImage) {
     Appearance a;
     read(a, "{ texture ImageTexture { url \"missing.jpg\" } }");
