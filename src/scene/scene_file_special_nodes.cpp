@@ -12,7 +12,7 @@
 #include "scene/scene_light.h"
 #include "scene/scene_reader.h"
 #include "scene/sound_node.h"
-#include "scene/special_nodes.h"
+#include "scene/extra_node_readers.h"
 #include "scene/viewpoint.h"
 
 namespace kinemo {

@@ -16,7 +16,7 @@
 #include "scene/scene_settings.h"
 #include "scene/sound_node.h"
 #include "scene/sound_output.h"
-#include "scene/special_nodes.h"
+#include "scene/extra_node_readers.h"
 #include "scene/testing/tree_builder.h"
 #include "scene/viewpoint.h"
 #include "text/text_form.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "special_nodes_test_support.h"
+#include "extra_nodes_test_support.h"
 
 namespace kinemo::testing {
 namespace {

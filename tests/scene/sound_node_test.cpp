@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scene/sound_output.h"
-#include "special_nodes_test_support.h"
+#include "extra_nodes_test_support.h"
 
 namespace kinemo::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include "scene/err_tree_manipulation.h"
 #include "scene/reading_state.h"
 #include "scene/scene_settings.h"
-#include "special_nodes_test_support.h"
+#include "extra_nodes_test_support.h"
 #include "text/text_holder.h"
 
 namespace kinemo::testing {

@@ -1,4 +1,4 @@
-#include "scene/special_nodes.h"
+#include "scene/extra_node_readers.h"
 
 #include "scene/keywords.h"
 #include "scene/lod.h"

@@ -11,7 +11,7 @@
 #include "core/platform.h"
 #include "scene/node_readers.h"
 #include "scene/scene_light.h"
-#include "scene/special_nodes.h"
+#include "scene/extra_node_readers.h"
 #include "scene/testing/tree_builder.h"
 #include "scene/viewpoint.h"
 #include "text/text_form.h"
