@@ -484,10 +484,12 @@ const char* FaceObject::readIndexedTriangleStripSet(const char* text, const char
     return p;
 }
 
-const char* FaceObject::readIndexedLineSet(const char* text, const char* end) {
-    if (!text) return text;
-    end = textEndFor(text, end);
-    const KeyWordMatcher& m = transformMatcher();
+namespace {
+
+// Walks the body of a line set: brackets are counted here, every other keyword goes to field,
+// which returns the position after its value, or nullptr when the keyword is not the body's.
+template <class Field>
+const char* readLineSetBody(const KeyWordMatcher& m, const char* text, const char* end, Field field) {
     long braces = 0, brackets = 0;
     const char* pos = text;
     bool opened = false;
@@ -503,51 +505,42 @@ const char* FaceObject::readIndexedLineSet(const char* text, const char* end) {
             if (opened && braces <= 0 && brackets <= 0) return pos;
             continue;
         }
-        pos = hit.after;
-        if (k == kw::coordIndex) {
-            pos = readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
-        } else if (k == kw::DEF) {
-            std::string_view w = readWord(pos, end);
-            defRegistry().setPendingName(w);
-        } else if (braces <= 0) {
-            return hit.begin;
-        }
+        const char* next = field(k, hit.after, braces);
+        if (!next) return hit.begin;
+        pos = next;
     }
     return pos;
+}
+
+}  // namespace
+
+const char* FaceObject::readIndexedLineSet(const char* text, const char* end) {
+    if (!text) return text;
+    end = textEndFor(text, end);
+    return readLineSetBody(transformMatcher(), text, end, [&](Keyword k, const char* pos, long braces) -> const char* {
+        if (k == kw::coordIndex) return readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
+        if (k == kw::DEF) {
+            defRegistry().setPendingName(readWord(pos, end));
+            return pos;
+        }
+        return braces <= 0 ? nullptr : pos;
+    });
 }
 
 const char* FaceObject::readLineSet(const char* text, const char* end) {
     if (!text) return text;
     end = textEndFor(text, end);
-    const KeyWordMatcher& m = faceSetMatcher();
-    long braces = 0, brackets = 0;
-    const char* pos = text;
-    bool opened = false;
-    for (int n = 0; n < kLineSetKeywordBudget; ++n) {
-        KeywordHit hit = m.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) return hit.after;
-        const Keyword k = hit.keyword;
-        if (isBracketToken(k)) {
-            if (k == kw::CloseBrace && braces == 0) return hit.begin;
-            KeyWordMatcher::countBrackets(braces, brackets, k);
-            pos = hit.after;
-            if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) return pos;
-            continue;
+    return readLineSetBody(faceSetMatcher(), text, end, [&](Keyword k, const char* pos, long) -> const char* {
+        if (k == kw::point) return readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
+        if (k == kw::coordIndex) return readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
+        if (k == kw::DEF) {
+            defRegistry().setPendingName(readWord(pos, end));
+            return pos;
         }
-        pos = hit.after;
-        if (k == kw::point) {
-            pos = readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
-        } else if (k == kw::coordIndex) {
-            pos = readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
-        } else if (k == kw::DEF) {
-            std::string_view w = readWord(pos, end);
-            defRegistry().setPendingName(w);
-        } else if (k == kw::USE) {
-            std::string_view w = readWord(pos, end);
-            std::string name(w);
+        if (k == kw::USE) {
+            std::string name(readWord(pos, end));
             BasicObject* object = defRegistry().findDef(name);
-            if (!object) continue;
+            if (!object) return pos;
             if (auto* mat = dynamic_cast<MatrixF*>(object)) {
                 if (mat->kind() == MatrixF::KindNormals)
                     normals = mat->clone();
@@ -556,28 +549,29 @@ const char* FaceObject::readLineSet(const char* text, const char* end) {
             } else {
                 sceneReport("IndexedLine cannot USE " + name, 1, true);
             }
-        } else if (k == kw::color || k == kw::colorIndex || k == kw::colorPerVertex) {
+            return pos;
+        }
+        if (k == kw::color || k == kw::colorIndex || k == kw::colorPerVertex) {
             // line colours are not kept: lines are drawn in the material's emissive colour
             if (k == kw::colorIndex) {
                 std::unique_ptr<VectorL> ignored;
-                pos = readIndexList(pos, end, ignored, VectorL::KindNone, false);
-            } else if (k == kw::color) {
+                return readIndexList(pos, end, ignored, VectorL::KindNone, false);
+            }
+            if (k == kw::color) {
                 const char* q = skipSpaces(pos, end);
                 if (q < end && *q == '[') {
                     std::unique_ptr<MatrixF> ignored;
-                    pos = readMatrix(pos, end, 3, ignored, 0);
+                    return readMatrix(pos, end, 3, ignored, 0);
                 }
-            } else {
-                bool ignored;
-                FaceObjectReader r{*this, nullptr, end, false};
-                pos = r.readBool(pos, ignored);
+                return pos;
             }
-        } else {
-            sceneLog(formatC("Unexpected keyword in FaceObject.readLineSet %s\n", k));
-            return hit.begin;
+            bool ignored;
+            FaceObjectReader r{*this, nullptr, end, false};
+            return r.readBool(pos, ignored);
         }
-    }
-    return pos;
+        sceneLog(formatC("Unexpected keyword in FaceObject.readLineSet %s\n", k));
+        return nullptr;
+    });
 }
 
 }  // namespace kinemo
