@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include "core/clock.h"
@@ -22,7 +24,8 @@ protected:
         resetMessageService();
         setPlatform(&platform_);
         setMessageClock(&clock_);
-        openLogFile("messages_test_log.txt");
+        // CTest runs the cases side by side: each process keeps a log of its own.
+        openLogFile("messages_test_log_" + std::to_string(::getpid()) + ".txt");
         ASSERT_NE(logFilePath(), "");
     }
     void TearDown() override {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "app_logic_support.h"
@@ -29,7 +31,8 @@ protected:
         logic.closeMainWindow();
     }
 
-    const std::string logName = "kinemo_shutdown_test_log.txt";
+    // CTest runs the cases side by side: each process keeps a log of its own.
+    const std::string logName = "kinemo_shutdown_test_log_" + std::to_string(::getpid()) + ".txt";
     std::string logPath;
     HeadlessPlatform headless;
     FakeServices services;

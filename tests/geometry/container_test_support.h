@@ -52,7 +52,8 @@ class MessageCapture {
 public:
     MessageCapture() {
         setPlatform(&platform_);
-        openLogFile("kinemo_containers_test_log.txt");
+        // CTest runs the cases side by side: each process keeps a log of its own.
+        openLogFile("kinemo_containers_test_log_" + std::to_string(::getpid()) + ".txt");
     }
     ~MessageCapture() {
         closeLogFile();
