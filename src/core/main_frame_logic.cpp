@@ -38,6 +38,27 @@ std::string composeTitle(std::string_view documentPath, const std::optional<std:
     return title;
 }
 
+std::string imageSequenceMenuLabel(bool recording) {
+    return std::string(recording ? "Stop Write " : "Start Write ") + "Video";
+}
+
+std::string chapterWindowMenuLabel(bool integrated) {
+    return integrated ? "Show Chapters in Separated Window" : "Show Chapters in Integrated Window";
+}
+
+std::optional<float> valueFromText(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    double value = 0.0;
+    if (parseDoublePrefix(text, value) == 0) return std::nullopt;
+    return float(value);
+}
+
+void rememberPreference(std::string_view key, float value) {
+    preferencesFile().setFloat(key, value);
+    if (!preferencesFile().path().empty() && !preferencesFile().writeFile())
+        logLine("CMainFrame: cannot write the preferences file " + preferencesFile().path());
+}
+
 MainFrameLogic::MainFrameLogic(AppServices& services, Platform* platform) : services_(services), platform_(platform) {}
 
 Platform& MainFrameLogic::platform() { return platform_ ? *platform_ : kinemo::platform(); }
@@ -98,6 +119,7 @@ bool MainFrameLogic::openDocument(const std::string& path) {
         // A failed read may keep the previous scene: it must not be saved under the new name.
         documentPath = services_.hasScene() ? previous : std::string();
     }
+    rebuildDynamicMenus();
     updateTitle();
     return read;
 }
@@ -152,6 +174,51 @@ void MainFrameLogic::updateTitle() {
     if (services_.chapterCount() > 0 && services_.hasCurrentChapter()) chapter = services_.currentChapterTitle();
     services_.showChapterCaption(chapter.value_or(std::string()), services_.currentChapterPosition());
     platform().setMainWindowTitle(composeTitle(documentPath, chapter));
+}
+
+namespace {
+
+void fill(DynamicMenu& menu, const std::vector<MenuItem>& items, const std::function<void(int)>& choose) {
+    menu.clearItems();
+    for (int i = 0; i < int(items.size()); ++i) {
+        const MenuItem& item = items[std::size_t(i)];
+        if (item.separator)
+            menu.appendSeparator();
+        else
+            menu.appendItem(item.label, [choose, i] { choose(i); }, item.checked);
+    }
+    menu.finishRebuild();
+}
+
+}  // namespace
+
+void MainFrameLogic::rebuildChapterMenu() {
+    fill(chapterMenu, services_.chapterMenuItems(), [this](int i) {
+        services_.chooseChapterMenuItem(i);
+        updateTitle();
+    });
+}
+
+void MainFrameLogic::rebuildLanguageMenu() {
+    fill(languageMenu, services_.languageMenuItems(), [this](int i) {
+        services_.chooseLanguageMenuItem(i);
+        rebuildDynamicMenus();
+        updateTitle();
+    });
+}
+
+void MainFrameLogic::rebuildViewpointMenu() {
+    fill(viewpointMenu, services_.viewpointMenuItems(), [this](int i) { services_.chooseViewpointMenuItem(i); });
+}
+
+void MainFrameLogic::rebuildDynamicMenus() {
+    rebuildLanguageMenu();
+    rebuildChapterMenu();
+    rebuildViewpointMenu();
+}
+
+bool MainFrameLogic::runMenuCommand(int commandId) {
+    return dispatchDynamicMenus(commandId, {&languageMenu, &chapterMenu, &viewpointMenu});
 }
 
 }  // namespace kinemo

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/dynamic_menu.h"
 #include "core/platform.h"
 
 namespace kinemo {
@@ -17,6 +19,13 @@ inline constexpr int kShutdownTimerId = 1;
 inline constexpr int kShutdownTimerIntervalMs = 10;
 // The render thread gets this many ticks to end before the close goes on without it.
 inline constexpr int kShutdownTickLimit = 200;
+
+// One entry of a menu built at run time, as the document side offers it.
+struct MenuItem {
+    std::string label;
+    bool separator = false;
+    bool checked = false;
+};
 
 // What the logic needs from the layers above it. Every default does nothing and answers "none",
 // so a host fills in only what it has.
@@ -59,6 +68,16 @@ public:
     // The renderer's abortEvents.
     virtual void stopAnimation() {}
 
+    // The menus built at run time: their entries in menu order, and the choice of entry index.
+    // The chapter menu lists the chapters shown in it, the language menu the enabled languages,
+    // a separator and "Move Language To Top", the viewpoints menu the viewpoint list.
+    virtual std::vector<MenuItem> chapterMenuItems() { return {}; }
+    virtual void chooseChapterMenuItem(int index) {}
+    virtual std::vector<MenuItem> languageMenuItems() { return {}; }
+    virtual void chooseLanguageMenuItem(int index) {}
+    virtual std::vector<MenuItem> viewpointMenuItems() { return {}; }
+    virtual void chooseViewpointMenuItem(int index) {}
+
     // The renderer.
     virtual bool hasRenderer() { return false; }
     virtual void stopRenderer() {}
@@ -79,6 +98,19 @@ std::string programDirectoryFrom(std::string_view executablePath);
 // The product title, " - " and the document path without extension when there is one, and ": "
 // and the chapter title when there is one.
 std::string composeTitle(std::string_view documentPath, const std::optional<std::string>& chapterTitle);
+
+// The label of the image-sequence entry once it has been used: "Stop Write Video" while
+// recording, "Start Write Video" otherwise.
+std::string imageSequenceMenuLabel(bool recording);
+// The label of the chapter-window entry once it has been used: "Show Chapters in Separated
+// Window" while the chapter list is in the player panel, "Show Chapters in Integrated Window"
+// otherwise.
+std::string chapterWindowMenuLabel(bool integrated);
+// A value window's text read as a number (C locale, leading blanks skipped); none when it holds
+// no number.
+std::optional<float> valueFromText(std::string_view text);
+// Stores the value in the preferences file and writes the file at once ("%e").
+void rememberPreference(std::string_view key, float value);
 
 enum class ShutdownState { Running, StoppingRenderer, Closed };
 
@@ -107,6 +139,20 @@ public:
     // Asks for a name and saves there (pack: the packed form); true only when written.
     bool saveDocumentAs(bool pack);
     void updateTitle();
+
+    // The menus built at run time (ids 34000..34019, 35000..35019 and 36000..36019). Each rebuild
+    // asks the services for the entries; an entry past the end of its range is left out and
+    // logged. Choosing a chapter or a language refreshes the title and the caption; a language
+    // also rebuilds all three menus, whose labels it changes.
+    DynamicMenu chapterMenu{"chapter", kChapterMenuFirstId, kChapterMenuLastId};
+    DynamicMenu languageMenu{"language", kLanguageMenuFirstId, kLanguageMenuLastId};
+    DynamicMenu viewpointMenu{"viewpoint", kViewpointMenuFirstId, kViewpointMenuLastId};
+    void rebuildChapterMenu();
+    void rebuildLanguageMenu();
+    void rebuildViewpointMenu();
+    void rebuildDynamicMenus();
+    // A command id of the dynamic menus (language menu first); false when none carries it out.
+    bool runMenuCommand(int commandId);
 
     // One steering command: its trace text in the status line, then its effect. Codes outside the
     // table do nothing.
