@@ -4,8 +4,12 @@
 #include <QMetaObject>
 #include <QObject>
 
+#include "animation/animation_group.h"
+#include "animation/animation_section.h"
 #include "animation/playback.h"
 #include "animation/player_panel_model.h"
+#include "animation/text_step.h"
+#include "text/translator.h"
 
 #include "core/messages.h"
 #include "render/renderer.h"
@@ -15,20 +19,37 @@
 #ifdef KINEMO_HAVE_TREE_DRAWER
 #include "geometry/shape_node.h"
 #include "render/tree_drawer.h"
-#include "scene/viewpoint.h"
 #endif
+#include "scene/viewpoint.h"
 
 namespace kinemo {
 
 DesktopServices::DesktopServices() {
     installSceneReader();
+    registerAnimationSectionHandlers();
 #ifdef KINEMO_HAVE_TREE_DRAWER
     registerShapeReaders();
 #endif
     makePlayer();
+    // The text panel follows the text steps; the render thread shows them, the panel is set on
+    // the interface thread.
+    setTextShower([this](const TextAnimationObject*, std::int32_t area, const std::string& text) {
+        if (area != -1 || !postTarget_) return;
+        PlayerPanelModel* model = playerModel_.get();
+        QMetaObject::invokeMethod(
+            postTarget_.get(), [model, text] { model->showText(text); }, Qt::QueuedConnection);
+    });
+    languageHandler_ = Translator::addLanguageChangedHandler([this](const std::string&) {
+        if (playerModel_) {
+            const TextAnimationObject* shown = shownTextStep(-1);
+            playerModel_->showText(shown ? shown->displayText() : std::string());
+        }
+        if (onLanguageChanged) onLanguageChanged();
+    });
 }
 
 DesktopServices::~DesktopServices() {
+    Translator::removeLanguageChangedHandler(languageHandler_);
     if (renderer_) {
         renderer_->setFrameSink({});
         stopRenderer();
@@ -42,6 +63,8 @@ DesktopServices::~DesktopServices() {
         }
     }
     dropPlayer(false);
+    // Texts shown by a render thread that is left running go nowhere now.
+    if (!abandoned_) setTextShower({});
 }
 
 void DesktopServices::makePlayer() {
@@ -120,9 +143,97 @@ bool DesktopServices::readDocument(const std::string& path) {
 }
 
 void DesktopServices::documentLoaded() {
+    // A reader opens a guide to play it: the first listed chapter stands ready at its first stop.
+    if (!animationState().currentChapter && !chapterList().empty()) changeScene([] { switchChapter(true); });
     if (!playerModel_) return;
     // The new document's chapters report to the panel again.
     playerModel_->attachToAnimationState();
+}
+
+void DesktopServices::changeScene(const std::function<void()>& change) {
+    if (playback_) playback_->stopPlayback();
+    if (playerModel_) playerModel_->playbackStopped();
+    {
+        std::optional<RendererPause> pause;
+        if (renderer_ && renderer_->isRunning()) pause.emplace(*renderer_);
+        change();
+    }
+    if (renderer_) renderer_->requestRedraw();
+}
+
+int DesktopServices::chapterCount() { return int(chapterList().size()); }
+
+bool DesktopServices::selectChapter(int position) {
+    const std::vector<AnimationGroup*>& list = chapterList();
+    if (position < 1 || position > int(list.size())) return false;
+    AnimationGroup* chapter = list[std::size_t(position - 1)];
+    changeScene([chapter] { chapter->processMenuSelect(); });
+    return true;
+}
+
+bool DesktopServices::hasCurrentChapter() { return animationState().currentChapter != nullptr; }
+
+bool DesktopServices::runToStep(int position) {
+    AnimationGroup* chapter = animationState().currentChapter;
+    if (!chapter || position < 1 || std::size_t(position) > chapter->childCount()) return false;
+    AnimationAtom* step = chapter->child(std::size_t(position - 1));
+    changeScene([chapter, step] { chapter->runToAtom(step, 255); });
+    return true;
+}
+
+std::optional<std::string> DesktopServices::currentChapterTitle() {
+    AnimationGroup* chapter = animationState().currentChapter;
+    if (!chapter) return std::nullopt;
+    return chapter->getName();
+}
+
+int DesktopServices::currentChapterPosition() {
+    AnimationGroup* chapter = animationState().currentChapter;
+    const std::vector<AnimationGroup*>& list = chapterList();
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i] == chapter) return int(i) + 1;
+    return 0;
+}
+
+std::vector<MenuItem> DesktopServices::chapterMenuItems() {
+    std::vector<MenuItem> items;
+    AnimationGroup* current = animationState().currentChapter;
+    for (const ChapterMenuEntry& entry : chapterMenu()) items.push_back({entry.title, false, entry.chapter == current});
+    return items;
+}
+
+void DesktopServices::chooseChapterMenuItem(int index) {
+    const std::vector<ChapterMenuEntry> menu = chapterMenu();
+    if (index < 0 || index >= int(menu.size())) return;
+    AnimationGroup* chapter = menu[std::size_t(index)].chapter;
+    changeScene([chapter] { chapter->processMenuSelect(); });
+}
+
+std::vector<MenuItem> DesktopServices::languageMenuItems() {
+    const LanguageMenu menu = Translator::buildLanguageMenu();
+    std::vector<MenuItem> items;
+    for (const LanguageMenuEntry& entry : menu.languages) items.push_back({entry.name, false, entry.checked});
+    items.push_back({std::string(), true, false});
+    items.push_back({menu.moveToTopText, false, false});
+    return items;
+}
+
+void DesktopServices::chooseLanguageMenuItem(int index) {
+    Translator::runLanguageMenuCommand(Translator::kFirstMenuCommandId + index);
+}
+
+std::vector<MenuItem> DesktopServices::viewpointMenuItems() {
+    std::vector<MenuItem> items;
+    const ViewPoint* current = currentViewpoint();
+    for (int i = 0; i < viewpointCount(); ++i)
+        if (const ViewPoint* v = viewpointAt(i)) items.push_back({viewpointLabel(*v), false, v == current});
+    return items;
+}
+
+void DesktopServices::chooseViewpointMenuItem(int index) {
+    ViewPoint* viewpoint = viewpointAt(index);
+    if (!viewpoint) return;
+    changeScene([viewpoint] { viewpoint->processMenuSelect(); });
 }
 
 bool DesktopServices::writeDocument(const std::string& path, bool pack) {

@@ -4,6 +4,9 @@
 // AppServices answer for them.
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QObject;
 
@@ -42,6 +45,26 @@ public:
     std::function<void()> onEndMainLoop;
     std::function<void(const std::string&, int)> onChapterCaption;
     std::function<void()> onPlaybackStopped;
+    // After the current language changed (the text panel is refreshed already).
+    std::function<void()> onLanguageChanged;
+
+    // Chapters: the chapter list of the document (chapters holding steps, depth-first).
+    int chapterCount() override;
+    bool selectChapter(int position) override;
+    bool hasCurrentChapter() override;
+    bool runToStep(int position) override;
+    std::optional<std::string> currentChapterTitle() override;
+    int currentChapterPosition() override;
+    // The menus built at run time.
+    std::vector<MenuItem> chapterMenuItems() override;
+    void chooseChapterMenuItem(int index) override;
+    std::vector<MenuItem> languageMenuItems() override;
+    void chooseLanguageMenuItem(int index) override;
+    std::vector<MenuItem> viewpointMenuItems() override;
+    void chooseViewpointMenuItem(int index) override;
+    // Runs a change of the scene from the interface thread: playback is stopped and the renderer
+    // holds still meanwhile; a redraw follows.
+    void changeScene(const std::function<void()>& change);
 
     bool hasScene() override;
     void prepareForRead() override;
@@ -71,6 +94,7 @@ private:
     std::unique_ptr<PlaybackChapters> chapters_;
     std::unique_ptr<Playback> playback_;
     std::unique_ptr<PlayerPanelModel> playerModel_;
+    int languageHandler_ = -1;
     bool stopAsked_ = false;
     bool abandoned_ = false;
 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "animation/playback.h"
 #include "core/definitions.h"
 #include "core/messages.h"
 #include "core/platform.h"
@@ -64,10 +65,13 @@ bool CKinemoApp::initInstance(const std::string& argumentText, const std::string
     setPlatform(platform_.get());
     openLogFile("Kinemo_Viewer_Log.txt");
     const WindowSizeSettings size = readWindowSizeSettings();
+    // The speed slider's range, before the panel opens and clamps the speed into it.
+    readSpeedLimits();
 
     services_ = std::make_unique<DesktopServices>();
     mainFrame_ = std::make_unique<CMainFrame>(*platform_, *services_);
     mainFrame_->takeCommandLine(argumentText, executablePath);
+    mainFrame_->viewerView()->setZoomSpeed(getLayeredFloat(preferencesFile(), "ZoomSpeed", -1.0f));
     mainFrame_->openSteering();
 
     QtPlatform* ui = platform_.get();

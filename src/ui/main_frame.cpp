@@ -1,7 +1,9 @@
 #include "ui/main_frame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QMessageBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -13,12 +15,23 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "animation/animation_group.h"
 #include "animation/player_panel_model.h"
 #include "core/definitions.h"
 #include "core/messages.h"
+#include "core/numbers.h"
+#include "core/paths.h"
+#include "core/rich_text_html.h"
+#include "render/image_files.h"
+#include "render/render_context.h"
+#include "render/renderer.h"
+#include "render/view_event.h"
+#include "scene/scene.h"
+#include "text/translator.h"
 #include "ui/desktop_services.h"
 #include "ui/player_panel.h"
 #include "ui/qt_platform.h"
+#include "ui/timing_window.h"
 #include "ui/viewer_view.h"
 #ifdef KINEMO_HAVE_SCENE_NAVIGATION
 #include "render/scene_navigation.h"
@@ -30,6 +43,8 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
     : platform_(platform), services_(services), logic_(services, &platform) {
     setObjectName("mainFrame");
     platform_.setMainWindow(this);
+    // The texts speak the reader's language from the start.
+    Translator::setCurrentLanguage(Translator::systemLanguage());
     buildMenusAndToolbar();
 
     for (int i = 0; i < kStatusFieldCount; ++i) {
@@ -69,7 +84,28 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
         if (PlayerPanelModel* model = services_.playerModel()) model->setProgressFromSlider(position);
     });
     services_.onPlayerMade = [this] { hookPlayer(); };
+    connect(playerPanel_, &PlayerPanel::chapterChosen, this,
+            [this](int row) { runMenuCommandLater(kChapterMenuFirstId + row); });
+    timingWindow_ = new TimingWindow(
+        [this](int width) {
+            PlayerPanelModel* model = services_.playerModel();
+            return model ? model->timing(width) : TimingLayout{};
+        },
+        this);
+    logic_.chapterMenu.setChangedHandler([this] {
+        showDynamicMenu(chapterMenu_, logic_.chapterMenu);
+        showChapterList();
+    });
+    logic_.languageMenu.setChangedHandler([this] { showDynamicMenu(languageMenu_, logic_.languageMenu); });
+    logic_.viewpointMenu.setChangedHandler([this] { showDynamicMenu(viewpointMenu_, logic_.viewpointMenu); });
+    services_.onLanguageChanged = [this] {
+        if (PlayerPanelModel* model = services_.playerModel(); model && shownChapter_)
+            if (AnimationGroup* chapter = animationState().currentChapter) model->setTimingSteps(timingStepsOf(*chapter));
+        showPlayerModel();
+    };
+    playerPanel_->setChapterListIntegrated(getLayeredBool(preferencesFile(), "ChapterViewIsIntegrated", true));
     services_.onSceneChanged = [this](GroupNode* root) {
+        shownChapter_ = nullptr;
 #ifdef KINEMO_HAVE_SCENE_NAVIGATION
         viewerView_->setNavigationScene(root ? std::make_shared<SceneNavigation>(*root) : nullptr);
 #else
@@ -93,35 +129,221 @@ CMainFrame::~CMainFrame() {
     for (int i = 0; i < kStatusFieldCount; ++i) platform_.setStatusLabel(static_cast<StatusField>(i), nullptr);
     services_.onPlayerMade = {};
     services_.onSceneChanged = {};
+    services_.onLanguageChanged = {};
+    logic_.chapterMenu.setChangedHandler({});
+    logic_.languageMenu.setChangedHandler({});
+    logic_.viewpointMenu.setChangedHandler({});
     if (PlayerPanelModel* model = services_.playerModel()) model->setChangedHandler({});
     services_.onEndMainLoop = {};
 }
 
 void CMainFrame::buildMenusAndToolbar() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    QAction* open = file->addAction(style()->standardIcon(QStyle::SP_DialogOpenButton), tr("Open..."));
-    open->setObjectName("actionOpen");
-    QAction* save = file->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton), tr("Save"));
-    save->setObjectName("actionSave");
-    QAction* saveAs = file->addAction(tr("Save As..."));
-    saveAs->setObjectName("actionSaveAs");
-    // "&&" is a plain ampersand in a menu text.
-    QAction* pack = file->addAction(tr("Pack&&Go"));
-    pack->setObjectName("actionPackAndGo");
-    file->addSeparator();
-    QAction* exit = file->addAction(tr("Exit"));
-    exit->setObjectName("actionExit");
-    connect(open, &QAction::triggered, this, [this] { logic_.openDocumentWithDialog(); });
-    connect(save, &QAction::triggered, this, [this] { logic_.saveDocument(); });
-    connect(saveAs, &QAction::triggered, this, [this] { logic_.saveDocumentAs(false); });
-    connect(pack, &QAction::triggered, this, [this] { logic_.saveDocumentAs(true); });
-    connect(exit, &QAction::triggered, this, [this] { logic_.closeMainWindow(); });
+    auto command = [this](QMenu* menu, const char* name, const QString& label, auto&& run) {
+        QAction* action = menu->addAction(label);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, std::forward<decltype(run)>(run));
+        return action;
+    };
 
-    QToolBar* bar = addToolBar(tr("Toolbar"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* open = command(file, "actionOpen", tr("&Open...\tCtrl+O"), [this] { logic_.openDocumentWithDialog(); });
+    open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = command(file, "actionSave", tr("&Save\tCtrl+S"), [this] { logic_.saveDocument(); });
+    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    save->setShortcut(QKeySequence::Save);
+    command(file, "actionSaveAs", tr("Save As..."), [this] { logic_.saveDocumentAs(false); });
+    // "&&" is a plain ampersand in a menu text.
+    command(file, "actionPackAndGo", tr("Pack&&Go"), [this] { logic_.saveDocumentAs(true); });
+    file->addSeparator();
+    command(file, "actionSaveBmp", tr("Save Bmp"), [this] { saveBitmap(); });
+    imageSequenceAction_ =
+        command(file, "actionImageSequence", tr("Start Write Image Sequence"), [this] { toggleImageSequence(); });
+    file->addSeparator();
+    command(file, "actionExit", tr("Exit"), [this] { logic_.closeMainWindow(); });
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* fit = command(view, "actionFitToWorkpart", tr("Fit To Workpart"), [this] { fitToWorkpart(); });
+    fit->setToolTip(tr("Fit Current Workpart To View"));
+    fit->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
+    QAction* initial = command(view, "actionInitialView", tr("Initial View"), [this] { initialView(); });
+    initial->setToolTip(tr("Set Initial View"));
+    initial->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    view->addSeparator();
+    auto* modes = new QActionGroup(this);
+    const struct {
+        const char* name;
+        const char* label;
+        MouseMode mode;
+    } modeEntries[] = {{"actionTranslateMode", "Translate", MouseMode::Translate},
+                       {"actionRotateMode", "Rotate", MouseMode::Rotate},
+                       {"actionZoomMode", "Zoom", MouseMode::Zoom}};
+    for (int i = 0; i < 3; ++i) {
+        const MouseMode mode = modeEntries[i].mode;
+        QAction* a = command(view, modeEntries[i].name, tr(modeEntries[i].label), [this, mode] { setMouseMode(mode); });
+        a->setCheckable(true);
+        a->setChecked(mode == MouseMode::Translate);
+        modes->addAction(a);
+        modeActions_[i] = a;
+    }
+    modeActions_[1]->setToolTip(tr("shift = rotate"));
+    view->addSeparator();
+    command(view, "actionZoomSpeed", tr("Zoom Speed"), [this] { askZoomSpeed(); });
+    command(view, "actionBlackBackground", tr("Black Background"), [this] { blackBackground(); });
+    view->addSeparator();
+    command(view, "actionShowAnimationTiming", tr("Show Animation Timing"), [this] { showAnimationTiming(); });
+    chapterWindowAction_ =
+        command(view, "actionFloatingChapterDlg", tr("Floating ChapterDlg"), [this] { toggleChapterWindow(); });
+
+    chapterMenu_ = menuBar()->addMenu(tr("&Chapters"));
+    chapterMenu_->setObjectName("chapterMenu");
+    languageMenu_ = menuBar()->addMenu(tr("&Language"));
+    languageMenu_->setObjectName("languageMenu");
+    viewpointMenu_ = menuBar()->addMenu(tr("View&points"));
+    viewpointMenu_->setObjectName("viewpointMenu");
+    // The check marks follow the playback and the viewpoint steps: fresh each time a menu opens.
+    connect(chapterMenu_, &QMenu::aboutToShow, this, [this] { logic_.rebuildChapterMenu(); });
+    connect(viewpointMenu_, &QMenu::aboutToShow, this, [this] { logic_.rebuildViewpointMenu(); });
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QAction* about = command(help, "actionAbout", tr("About Kinemo..."), [this] {
+        QMessageBox::about(this, tr("About Kinemo"),
+                           toQt(std::string(kProductTitle) + "\nVersion " + KINEMO_VERSION +
+                                "\n\nPlays and authors animated 3D assembly guides."));
+    });
+    about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+
+    QToolBar* bar = addToolBar(tr("Dynamic Toolbar Short"));
     bar->setObjectName("toolbar");
     bar->setMovable(false);
     bar->addAction(open);
     bar->addAction(save);
+    bar->addSeparator();
+    bar->addAction(fit);
+    bar->addAction(initial);
+    bar->addSeparator();
+    bar->addAction(about);
+    // The menus exist from here on: the dynamic ones are located.
+    logic_.rebuildDynamicMenus();
+}
+
+void CMainFrame::showDynamicMenu(QMenu* menu, const DynamicMenu& entries) {
+    if (!menu) return;
+    menu->clear();
+    for (const DynamicMenu::Entry& entry : entries.entries()) {
+        if (entry.separator) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(toQt(entry.label));
+        action->setData(entry.commandId);
+        action->setCheckable(entry.checked);
+        action->setChecked(entry.checked);
+        const int id = entry.commandId;
+        connect(action, &QAction::triggered, this, [this, id] { runMenuCommandLater(id); });
+    }
+    menu->setEnabled(!entries.entries().empty());
+}
+
+void CMainFrame::runMenuCommandLater(int commandId) {
+    QMetaObject::invokeMethod(
+        this, [this, commandId] { logic_.runMenuCommand(commandId); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::showChapterList() {
+    QStringList titles;
+    int current = -1;
+    const auto& entries = logic_.chapterMenu.entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        titles << toQt(entries[i].label);
+        if (entries[i].checked) current = int(i);
+    }
+    playerPanel_->setChapterEntries(titles, current);
+}
+
+void CMainFrame::fitToWorkpart() {
+    if (ViewNavigation* navigation = viewerView_->navigation()) navigation->fitToWorkpart();
+}
+
+void CMainFrame::initialView() {
+    if (ViewNavigation* navigation = viewerView_->navigation()) navigation->initialView();
+}
+
+void CMainFrame::setMouseMode(MouseMode mode) {
+    viewerView_->setMouseMode(mode);
+    for (int i = 0; i < 3; ++i)
+        if (modeActions_[i]) modeActions_[i]->setChecked(i + 1 == static_cast<int>(mode));
+}
+
+void CMainFrame::askZoomSpeed() {
+    const auto text =
+        platform_.askText("Zoom Speed", "Zoom Speed or -1 for Automatic Zoom", formatC("%f", double(viewerView_->zoomSpeed())));
+    if (!text) return;
+    const auto value = valueFromText(*text);
+    if (!value) return;
+    viewerView_->setZoomSpeed(*value);
+    rememberPreference("ZoomSpeed", *value);
+}
+
+void CMainFrame::blackBackground() {
+    if (Scene* scene = currentScene()) scene->skyColor[0] = scene->skyColor[1] = scene->skyColor[2] = 0.0f;
+    if (Renderer* renderer = services_.renderer()) {
+        renderer->setBackground({0.0f, 0.0f, 0.0f});
+        renderer->requestRedraw();
+    }
+}
+
+void CMainFrame::showAnimationTiming() {
+    timingWindow_->show();
+    timingWindow_->raise();
+    timingWindow_->update();
+}
+
+void CMainFrame::toggleChapterWindow() {
+    const bool integrated = !playerPanel_->chapterListIntegrated();
+    playerPanel_->setChapterListIntegrated(integrated);
+    chapterWindowAction_->setText(toQt(chapterWindowMenuLabel(integrated)));
+}
+
+void CMainFrame::saveBitmap() {
+    Renderer* renderer = services_.renderer();
+    if (!renderer || !renderer->isRunning() || !currentScene()) {
+        reportMessage("No Scene Available", 0, true);
+        return;
+    }
+    FileDialogRequest request;
+    request.mode = FileDialogMode::Save;
+    request.title = "Save as BMP";
+    request.defaultExtension = "bmp";
+    request.filter = "*.bmp|*.bmp||";
+    request.initialDirectory = logic_.documentDirectory;
+    request.overwritePrompt = true;
+    const auto chosen = platform_.askFileName(request);
+    if (!chosen || chosen->empty()) return;
+    PixelImage image;
+    bool captured = false;
+    {
+        RendererPause pause(*renderer);
+        captured = renderer->capture(image, 0, 0);
+    }
+    if (!captured || image.cols <= 0 || image.rows <= 0) {
+        reportMessage("The view could not be captured", 1, true);
+        return;
+    }
+    if (writeBitmapFile(*chosen, image.cols, image.rows, image.bytes(), image.cols)) showStatus(*chosen);
+}
+
+std::string CMainFrame::sequenceName() const {
+    if (!logic_.documentPath.empty()) return withoutExtension(logic_.documentPath) + "_sequence";
+    return ensureTrailingBackslash(currentDirectory()) + "KinemoSequence";
+}
+
+void CMainFrame::toggleImageSequence() {
+    Renderer* renderer = services_.renderer();
+    if (!renderer || !renderer->isRunning()) return;
+    const bool on = !renderer->getRecording();
+    renderer->pushEvent(std::make_shared<V_EventImageSequence>(*renderer, on, sequenceName()));
+    imageSequenceAction_->setText(toQt(imageSequenceMenuLabel(on)));
 }
 
 bool CMainFrame::openSteering(std::string_view path) {
@@ -169,11 +391,27 @@ void CMainFrame::showPlayerModel() {
     playerPanel_->setSpeedPosition(model->speedPosition(), toQt(model->speedText()));
     playerPanel_->setProgressPosition(model->progressPosition(), toQt(model->progressText()));
     playerPanel_->setChapterCaption(toQt(model->chapterText()));
-    playerPanel_->setText(toQt(model->text()));
+    playerPanel_->setText(toQt(markupToHtml(model->text(), logic_.documentDirectory)));
+    if (timingWindow_ && timingWindow_->isVisible()) timingWindow_->update();
+    followCurrentChapter();
+}
+
+void CMainFrame::followCurrentChapter() {
+    // While the clock runs the chapter belongs to the render thread; it is looked at once it stops.
+    if (Playback* playback = services_.playback(); playback && playback->isPlaying()) return;
+    AnimationGroup* chapter = animationState().currentChapter;
+    if (chapter == shownChapter_) return;
+    shownChapter_ = chapter;
+    if (PlayerPanelModel* model = services_.playerModel())
+        model->setTimingSteps(chapter ? timingStepsOf(*chapter) : std::vector<TimingStep>{});
+    logic_.updateTitle();
+    logic_.rebuildChapterMenu();
 }
 
 void CMainFrame::onFirstPaint() {
     setPromptText("Builder");
+    // A language chosen for this working directory wins over the system's.
+    if (Translator::readStartupLanguageFile("zzzla")) logic_.rebuildLanguageMenu();
     if (!logic_.documentPath.empty())
         logic_.openDocument(logic_.documentPath);
     else

@@ -8,8 +8,11 @@
 #include "core/main_frame_logic.h"
 #include "core/steering.h"
 #include "core/window_placement.h"
+#include "render/navigation.h"
 
+class QAction;
 class QLabel;
+class QMenu;
 class QSocketNotifier;
 class QSplitter;
 
@@ -18,7 +21,9 @@ namespace kinemo {
 class DesktopServices;
 class PlayerPanel;
 class QtPlatform;
+class TimingWindow;
 class ViewerView;
+class DynamicMenu;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -42,6 +47,25 @@ public:
     // The dialog initialisation: splitter columns, placement, shown.
     void initialise(const WindowSizeSettings& size);
 
+    // The view commands of the menus and the toolbar.
+    void fitToWorkpart();
+    void initialView();
+    void setMouseMode(MouseMode mode);
+    // "Zoom Speed": the value window; the value confirmed is used and kept in the preferences.
+    void askZoomSpeed();
+    void blackBackground();
+    void showAnimationTiming();
+    // "Floating ChapterDlg": the chapter list moves between the panel and a window of its own.
+    void toggleChapterWindow();
+    // "Save Bmp": the 3D view into a bitmap file chosen in a save dialog.
+    void saveBitmap();
+    // "Start Write Image Sequence": starts or stops the recording of the view.
+    void toggleImageSequence();
+    TimingWindow* timingWindow() const { return timingWindow_; }
+    QMenu* chapterMenu() const { return chapterMenu_; }
+    QMenu* languageMenu() const { return languageMenu_; }
+    QMenu* viewpointMenu() const { return viewpointMenu_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -53,6 +77,14 @@ private:
     // The panel and the 3D view follow the services' player model and renderer.
     void hookPlayer();
     void showPlayerModel();
+    // The menu shows the entries of the dynamic menu; a choice is carried out after the menu
+    // has closed (it may rebuild the menu).
+    void showDynamicMenu(QMenu* menu, const DynamicMenu& entries);
+    void runMenuCommandLater(int commandId);
+    void showChapterList();
+    // When playback has moved to another chapter: the title, the caption, the timing rows.
+    void followCurrentChapter();
+    std::string sequenceName() const;
 
     QtPlatform& platform_;
     DesktopServices& services_;
@@ -63,6 +95,14 @@ private:
     QLabel* status_[kStatusFieldCount] = {};
     SteeringServer steering_;
     QSocketNotifier* steeringNotifier_ = nullptr;
+    QMenu* chapterMenu_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
+    QMenu* viewpointMenu_ = nullptr;
+    QAction* imageSequenceAction_ = nullptr;
+    QAction* chapterWindowAction_ = nullptr;
+    QAction* modeActions_[3] = {};
+    TimingWindow* timingWindow_ = nullptr;
+    const void* shownChapter_ = nullptr;
     bool initialised_ = false;
     bool closeAllowed_ = false;
 };

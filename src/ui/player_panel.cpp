@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -38,6 +39,7 @@ QSlider* percentSlider(QWidget* parent) {
 
 PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
+    layout_ = layout;
     chapterLabel_ = new QLabel(tr("No chapter loaded"), this);
     chapterLabel_->setObjectName("chapterLabel");
     layout->addWidget(chapterLabel_);
@@ -76,6 +78,15 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     connect(speedSlider_, &QSlider::valueChanged, this, &PlayerPanel::speedMoved);
     connect(progressSlider_, &QSlider::valueChanged, this, &PlayerPanel::progressMoved);
 
+    chapterList_ = new QListWidget(this);
+    chapterList_->setObjectName("chapterList");
+    chapterList_->setMaximumHeight(120);
+    layout->addWidget(chapterList_);
+    connect(chapterList_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { emit chapterChosen(chapterList_->row(item)); });
+    connect(chapterList_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { emit chapterChosen(chapterList_->row(item)); });
+
     textPanel_ = new QTextEdit(this);
     textPanel_->setReadOnly(true);
     textPanel_->setObjectName("textPanel");
@@ -104,6 +115,41 @@ void PlayerPanel::setProgressPosition(int position, const QString& label) {
     progressLabel_->setText(label);
 }
 
-void PlayerPanel::setText(const QString& text) { textPanel_->setPlainText(text); }
+void PlayerPanel::setText(const QString& text) {
+    // The panel keeps its scroll position while the same text is shown again.
+    if (text == shownText_) return;
+    shownText_ = text;
+    textPanel_->setHtml(text);
+}
+
+void PlayerPanel::setChapterEntries(const QStringList& titles, int current) {
+    QSignalBlocker quiet(chapterList_);
+    chapterList_->clear();
+    chapterList_->addItems(titles);
+    if (current >= 0 && current < chapterList_->count()) chapterList_->setCurrentRow(current);
+}
+
+void PlayerPanel::setChapterListIntegrated(bool integrated) {
+    if (integrated == integrated_) return;
+    integrated_ = integrated;
+    if (integrated) {
+        layout_->insertWidget(layout_->indexOf(textPanel_), chapterList_);
+        chapterList_->setMaximumHeight(120);
+        chapterList_->show();
+        if (chapterWindow_) chapterWindow_->hide();
+        return;
+    }
+    if (!chapterWindow_) {
+        chapterWindow_ = new QWidget(this, Qt::Tool);
+        chapterWindow_->setObjectName("chapterWindow");
+        chapterWindow_->setWindowTitle(tr("Chapters"));
+        chapterWindow_->resize(260, 320);
+        new QVBoxLayout(chapterWindow_);
+    }
+    chapterWindow_->layout()->addWidget(chapterList_);
+    chapterList_->setMaximumHeight(QWIDGETSIZE_MAX);
+    chapterList_->show();
+    chapterWindow_->show();
+}
 
 }  // namespace kinemo

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -116,6 +118,24 @@ void QtPlatform::setStatusField(StatusField field, std::string_view text) {
             if (QLabel* label = labels_[static_cast<int>(field)]) label->setText(shown);
         },
         false);
+}
+
+std::optional<std::string> QtPlatform::askText(std::string_view title, std::string_view prompt,
+                                               std::string_view initial) {
+    if (scriptedText_) {
+        auto text = *scriptedText_;
+        return text.empty() ? std::nullopt : std::optional<std::string>(text);
+    }
+    std::optional<std::string> answer;
+    const QString t = toQt(title), p = toQt(prompt), i = toQt(initial);
+    runOnUi(
+        [&] {
+            bool ok = false;
+            const QString text = QInputDialog::getText(window_, t, p, QLineEdit::Normal, i, &ok);
+            if (ok) answer = fromQt(text);
+        },
+        true);
+    return answer;
 }
 
 std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& request) {

@@ -42,6 +42,10 @@ public:
 
     // Makes file dialogs answer with this name without showing (smoke tests); empty: show them.
     void setScriptedFileName(std::optional<std::string> name) { scriptedFileName_ = std::move(name); }
+    // A value window: a prompt and a line of text (Windows-1252); none when cancelled.
+    std::optional<std::string> askText(std::string_view title, std::string_view prompt, std::string_view initial);
+    // Makes value windows answer with this text without showing ("" answers cancel).
+    void setScriptedText(std::optional<std::string> text) { scriptedText_ = std::move(text); }
 
 private:
     bool onOwnThread() const;
@@ -52,6 +56,7 @@ private:
     std::array<QPointer<QLabel>, kStatusFieldCount> labels_{};
     std::map<int, QTimer*> timers_;
     std::optional<std::string> scriptedFileName_;
+    std::optional<std::string> scriptedText_;
 };
 
 // Windows-1252 text for a widget, and back.

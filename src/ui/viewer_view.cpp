@@ -49,6 +49,18 @@ void ViewerView::attachRenderer(Renderer* renderer) {
     renderer_->setViewSize(width(), height());
     navigation_ = std::make_unique<ViewNavigation>(*renderer_);
     navigation_->setScene(navigationScene_);
+    navigation_->setMouseMode(mouseMode_);
+    navigation_->setZoomSpeed(zoomSpeed_);
+}
+
+void ViewerView::setMouseMode(MouseMode mode) {
+    mouseMode_ = mode;
+    if (navigation_) navigation_->setMouseMode(mode);
+}
+
+void ViewerView::setZoomSpeed(float speed) {
+    zoomSpeed_ = speed;
+    if (navigation_) navigation_->setZoomSpeed(speed);
 }
 
 void ViewerView::setNavigationScene(std::shared_ptr<NavigationScene> scene) {

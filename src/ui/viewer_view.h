@@ -8,12 +8,11 @@
 #include <memory>
 
 #include "render/latest_frame.h"
+#include "render/navigation.h"
 
 namespace kinemo {
 
-class NavigationScene;
 class Renderer;
-class ViewNavigation;
 
 class ViewerView : public QWidget {
     Q_OBJECT
@@ -27,6 +26,12 @@ public:
     void setNavigationScene(std::shared_ptr<NavigationScene> scene);
     // Null without a renderer.
     ViewNavigation* navigation() const { return navigation_.get(); }
+    // The mouse mode and the zoom speed ("ZoomSpeed", negative: automatic); kept over a change
+    // of renderer.
+    void setMouseMode(MouseMode mode);
+    MouseMode mouseMode() const { return mouseMode_; }
+    void setZoomSpeed(float speed);
+    float zoomSpeed() const { return zoomSpeed_; }
     // The frame sink to give the renderer: stores into this view's hand-over.
     std::function<void(int, int, const std::uint8_t*)> frameSink() const;
     std::uint64_t framesPainted() const { return framesPainted_; }
@@ -57,6 +62,8 @@ private:
     Renderer* renderer_ = nullptr;
     std::unique_ptr<ViewNavigation> navigation_;
     std::shared_ptr<NavigationScene> navigationScene_;
+    MouseMode mouseMode_ = MouseMode::Translate;
+    float zoomSpeed_ = -1.0f;
     bool painted_ = false;
     std::uint64_t framesPainted_ = 0;
 };
