@@ -168,6 +168,9 @@ private:
 void releaseFaceBuffers(FaceRenderArrays& arrays);
 // Deletes the buffer objects of face sets that went away; call with the OpenGL context current.
 void deletePendingFaceBuffers();
+// Face sets leave their vertex and normal arrays and the culling set for the next face set; other
+// drawing calls this first, and the drawer at the end of each pass.
+void finishFaceDrawing();
 // Buffer objects made before this call are no longer valid (a new context).
 void forgetFaceBufferObjects();
 

@@ -79,6 +79,12 @@ void forgetFaceBufferObjects() {
     pendingBuffers().clear();
 }
 
+void finishFaceDrawing() {
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_CULL_FACE);
+}
+
 void FaceObject::render(ShapeNode& node, const ShapeDrawContext& context) {
     if (state_ != Ready) return;
     if (reportLevel().reaches(11))
@@ -147,16 +153,18 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
             glEnable(GL_CULL_FACE);
             glCullFace(GL_BACK);
             glFrontFace(GL_CCW);
+        } else {
+            glDisable(GL_CULL_FACE);
         }
+        const GLuint last = GLuint(a.vertices.size() / std::size_t(a.floatsPerVertex)) - 1;
         if (buffers) {
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, a.indexBuffer);
-            glDrawElements(GL_TRIANGLES, GLsizei(a.indices.size()), GL_UNSIGNED_INT, nullptr);
+            glDrawRangeElements(GL_TRIANGLES, 0, last, GLsizei(a.indices.size()), GL_UNSIGNED_INT, nullptr);
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
             glBindBuffer(GL_ARRAY_BUFFER, 0);
         } else {
-            glDrawElements(GL_TRIANGLES, GLsizei(a.indices.size()), GL_UNSIGNED_INT, a.indices.data());
+            glDrawRangeElements(GL_TRIANGLES, 0, last, GLsizei(a.indices.size()), GL_UNSIGNED_INT, a.indices.data());
         }
-        if (cull) glDisable(GL_CULL_FACE);
         if (colours) {
             glDisableClientState(GL_COLOR_ARRAY);
             glDisable(GL_COLOR_MATERIAL);
@@ -165,8 +173,9 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
             glDisable(GL_TEXTURE_2D);
         }
-        glDisableClientState(GL_VERTEX_ARRAY);
-        glDisableClientState(GL_NORMAL_ARRAY);
+        // The vertex and normal arrays and the culling stay set for the next face set:
+        // switching them off and on between shapes costs the driver a revalidation per draw.
+        // finishFaceDrawing resets them.
     }
     if (data.lineIndex && data.points) data.drawLines(node);
 }
@@ -174,6 +183,7 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
 // Lines in the material's emissive colour, without lighting. With a length limit below 1e30 only
 // the first limit units of the accumulated length are drawn (negative: only what lies beyond).
 void FaceObject::drawLines(ShapeNode& node) const {
+    finishFaceDrawing();
     const VectorL& li = *lineIndex;
     const std::int32_t n = li.count(), rows = points->rows();
     if (reportLevel().reaches(11)) sceneLog(formatC("FaceObject.renderLines numLine: %ld\n", long(n / 3)));

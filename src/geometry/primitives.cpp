@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "core/numbers.h"
+#include "geometry/face_object.h"
 #include "geometry/face_object_reading.h"
 #include "geometry/shape_node.h"
 #include "scene/def_registry.h"
@@ -350,6 +351,7 @@ float Sphere::intersectRay(float hit[3], const float o[3], const float d[3]) con
 }
 
 void Sphere::render(ShapeNode&, const ShapeDrawContext&) {
+    finishFaceDrawing();
     // A unit sphere of 24 slices and 12 stacks, built once: a fan around each pole and bands of
     // quads between, one normal per vertex (the point itself).
     static const std::vector<float> unit = [] {
@@ -426,6 +428,7 @@ void CoordinateCross::getBounds(float mn[3], float mx[3], float c[3]) const {
 }
 
 void CoordinateCross::render(ShapeNode& node, const ShapeDrawContext& context) {
+    finishFaceDrawing();
     if (context.recordingImages) return;
     glDisable(GL_LIGHTING);
     const Colour& c = node.appearance().material().diffuse();
@@ -457,6 +460,7 @@ std::unique_ptr<ShapeBasics> Path3D::makeReference() {
 }
 
 void Path3D::render(ShapeNode& node, const ShapeDrawContext&) {
+    finishFaceDrawing();
     if (points_.size() < 6) return;
     glDisable(GL_LIGHTING);
     const Colour& c = node.appearance().material().diffuse();

@@ -185,7 +185,7 @@ void TreeDrawer::draw(const Entry& e, const FrameContext& frame) const {
 
 void TreeDrawer::drawOpaque(const FrameContext& frame) {
     for (const Entry& e : entries_) {
-        if (frame.stopEarly()) return;
+        if (frame.stopEarly()) break;
         const int key = e.shape->renderOrderKey();
         if (key < 0) continue;
         if (key == 1) {
@@ -194,6 +194,7 @@ void TreeDrawer::drawOpaque(const FrameContext& frame) {
         }
         draw(e, frame);
     }
+    finishFaceDrawing();
 }
 
 void TreeDrawer::drawTransparent(const FrameContext& frame) {
@@ -202,6 +203,7 @@ void TreeDrawer::drawTransparent(const FrameContext& frame) {
         if (frame.stopEarly()) break;
         draw(*e, frame);
     }
+    finishFaceDrawing();
     transparent_.clear();
 }
 

@@ -159,6 +159,24 @@ TEST_F(TreeDrawing, AHiddenShapeIsNotDrawnButItsVisibleNeighbourIs) {
     EXPECT_TRUE(near(image.rgba(100, 180), {0, 255, 0})) << show(image.rgba(100, 180));
 }
 
+// Face sets leave their arrays and culling set for the next one: a face set that is not solid,
+// and a sphere, drawn after a solid box must still show, turned away or not.
+TEST_F(TreeDrawing, ShapesAfterASolidFaceSetKeepTheirOwnCulling) {
+    testing::readInto(*scene.root, boxShape("diffuseColor 1 1 1"));
+    testing::readInto(*scene.root,
+                      "Transform { translation 3 0 0 children Shape { appearance Appearance { material Material { "
+                      "emissiveColor 0 1 0 diffuseColor 0 0 0 } } geometry IndexedFaceSet { solid FALSE coord "
+                      "Coordinate { point [ -1 -1 0, 0 1 0, 1 -1 0 ] } coordIndex [ 0 1 2 -1 ] } } }\n"
+                      "Transform { translation -3 0 0 children Shape { appearance Appearance { material Material { "
+                      "emissiveColor 1 0 0 diffuseColor 0 0 0 } } geometry Sphere { radius 1 } } }\n");
+    START_OR_SKIP();
+    for (int pass = 0; pass < 2; ++pass) {  // the second frame starts with the state the first left
+        const PixelImage image = capture();
+        EXPECT_TRUE(near(image.rgba(100, 180), {0, 255, 0})) << pass << show(image.rgba(100, 180));
+        EXPECT_TRUE(near(image.rgba(100, 20), {255, 0, 0})) << pass << show(image.rgba(100, 20));
+    }
+}
+
 TEST_F(TreeDrawing, ATransparentShapeBlendsOverAnOpaqueOneBehindIt) {
     // The transparent shape comes first in the tree: it must still be drawn after the opaque one.
     testing::readInto(*scene.root, boxShape("emissiveColor 1 0 0 diffuseColor 0 0 0 transparency 0.5"));
