@@ -31,12 +31,13 @@ const Command kCommands[] = {
     {"info", "info FILE", "print what a scene file holds, as JSON", kinemo::tool::infoCommand},
     {"convert", "convert IN OUT", "read IN and write OUT by OUT's type", kinemo::tool::convertCommand},
 #ifdef KINEMO_TOOL_RENDER
-    {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file",
-     kinemo::tool::renderCommand},
+    {"render", "render FILE OUT [--size WxH] [--viewpoint N] [playback options of state]",
+     "draw a scene into a PNG or BMP file", kinemo::tool::renderCommand},
 #else
     {"render", "render FILE OUT [--size WxH] [--viewpoint N]", "draw a scene into a PNG or BMP file", notYet},
 #endif
-    {"state", "state FILE", "print the playback state of a guide", notYet},
+    {"state", "state FILE [--chapter N] [--stop K | --time T | --end] [--language NAME]",
+     "print what the player shows at a place of a guide, as JSON", kinemo::tool::stateCommand},
     {"send", "send CODE ARG", "send a steering command to a running kinemo", kinemo::tool::sendCommand},
     {"exports", "exports FILE", "write the guide's exports", notYet},
 };

@@ -1,5 +1,6 @@
-// "kinemo-tool render FILE OUT [--size WxH] [--viewpoint N]": reads a scene and draws it once,
-// with no display, through the same renderer and tree drawing as the desktop program's view.
+// "kinemo-tool render FILE OUT [--size WxH] [--viewpoint N] [playback options]": reads a scene,
+// plays its guide to the place asked for (as "state" does) and draws it once, with no display,
+// through the same renderer and tree drawing as the desktop program's view.
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -11,6 +12,7 @@
 
 #include "core/numbers.h"
 #include "geometry/shape_node.h"
+#include "playback_position.h"
 #include "render/image_files.h"
 #include "render/renderer.h"
 #include "render/tree_drawer.h"
@@ -26,9 +28,11 @@ constexpr int kMaxSide = 16384;
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: kinemo-tool render FILE OUT [--size WxH] [--viewpoint N]\n"
+                 "usage: kinemo-tool render FILE OUT [--size WxH] [--viewpoint N] [--chapter N]\n"
+                 "                          [--stop K | --time T | --end] [--language NAME]\n"
                  "  OUT ends in .png or .bmp; the size defaults to 800x600; N counts the scene's\n"
-                 "  listed viewpoints from 0 (default: the viewpoint the scene opens with)\n");
+                 "  listed viewpoints from 0 (default: the camera of the guide at the place shown)\n%s",
+                 kPlaybackUsage);
     return 2;
 }
 
@@ -72,8 +76,16 @@ int renderCommand(const std::vector<std::string_view>& args) {
     if (args.size() < 2) return usage();
     const std::string in(args[0]), out(args[1]);
     int width = 800, height = 600, viewpointNumber = -1;
+    PlaybackPosition position;
+    std::string optionError;
     for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == "--size" && i + 1 < args.size()) {
+        if (takePlaybackOption(args, i, position, optionError)) {
+            if (!optionError.empty()) {
+                std::fprintf(stderr, "kinemo-tool render: %s\n", optionError.c_str());
+                return 2;
+            }
+            --i;
+        } else if (args[i] == "--size" && i + 1 < args.size()) {
             if (!parseSize(args[++i], width, height)) {
                 std::fprintf(stderr, "kinemo-tool render: --size wants WxH, each 1 to %d\n", kMaxSide);
                 return 2;
@@ -108,6 +120,11 @@ int renderCommand(const std::vector<std::string_view>& args) {
             if (!keep) destroyCurrentScene();
         }
     } sceneEnd{threadLeftRunning};
+    // Reading rewound the first listed chapter; the options may name another place.
+    if (position.given && !applyPlaybackPosition(position, optionError)) {
+        std::fprintf(stderr, "kinemo-tool render: %s\n", optionError.c_str());
+        return 1;
+    }
     ViewPoint* viewpoint = nullptr;
     if (viewpointNumber >= 0) {
         viewpoint = viewpointAt(viewpointNumber);
@@ -117,8 +134,9 @@ int renderCommand(const std::vector<std::string_view>& args) {
             return 1;
         }
     } else {
-        viewpoint = dynamic_cast<ViewPoint*>(scene->currentViewpoint);
-        if (!viewpoint) viewpoint = currentViewpoint();
+        // The camera the guide's viewpoint steps left, as the player's view shows it.
+        viewpoint = currentViewpoint();
+        if (!viewpoint) viewpoint = dynamic_cast<ViewPoint*>(scene->currentViewpoint);
     }
     if (!viewpoint) {
         // A scene without a camera is still shown: from the front, fitted to its bounds.

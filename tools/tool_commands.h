@@ -10,8 +10,12 @@ void installSceneFileSupport();
 
 int infoCommand(const std::vector<std::string_view>& args);
 int convertCommand(const std::vector<std::string_view>& args);
-// render FILE OUT [--size WxH] [--viewpoint N]: one frame into a PNG or BMP file.
+// render FILE OUT [--size WxH] [--viewpoint N] [--chapter N] [--stop K | --time T | --end]
+// [--language NAME]: one frame into a PNG or BMP file, the guide played to that place.
 int renderCommand(const std::vector<std::string_view>& args);
+// state FILE [--chapter N] [--stop K | --time T | --end] [--language NAME]: the guide played to
+// that place, as JSON.
+int stateCommand(const std::vector<std::string_view>& args);
 // send CODE [ARG]: a steering record to the running desktop program.
 int sendCommand(const std::vector<std::string_view>& args);
 

@@ -320,7 +320,11 @@ bool AnimationGroup::runTo(double T, bool forward, bool playThroughStops, bool c
         s.currentTime = 0;
         clearActive();
         restoreByKind(kindMask);
-        if ((kindMask & KindText) && s.textCleared) s.textCleared();
+        if (kindMask & KindText) {
+            // The panel and the text areas show nothing before the chapter's first text step.
+            clearShownTexts();
+            if (s.textCleared) s.textCleared();
+        }
     }
 
     walking = true;
