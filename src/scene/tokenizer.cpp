@@ -393,31 +393,90 @@ const char* skipLead(const char* p, const char* end, const CharSet& lead) {
     return p;
 }
 
-// The float list of zero-terminated text in one pass: plain decimals ("-12.3456", the bulk of a
-// point list) are read where they stand; anything else goes through parseFloatToken.
-const char* readListToZero(std::vector<float>& out, const char* p) {
-    const Classes& classes = kFloatList;
+// The leading decimal digits of the eight bytes at p, eight at a time: how many there are (8 when
+// all are digits) and, when fewer, their value. Bytes past the first non-digit do not matter.
+inline int leadingDigits(const char* p, std::uint64_t& value) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    const std::uint64_t t = w - 0x3030303030303030ULL;
+    // A byte below '0' wraps to its top bit; one above '9' reaches it when 0x76 is added.
+    const std::uint64_t other = (t | (t + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
+    if (other == 0) return 8;
+    const int k = std::countr_zero(other) >> 3;
+    if (k == 0) return 0;
+    std::uint64_t v = (t << (8 * (8 - k))) & 0x0F0F0F0F0F0F0F0FULL;  // the digits at the high end
+    v = (v * 2561) >> 8;
+    v = ((v & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
+    value = ((v & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
+    return k;
+}
+
+// The character at p, with the end of a bounded text read as the zero byte that stops a list.
+template <bool Bounded>
+inline char charAt(const char* p, const char* end) {
+    if constexpr (Bounded) return p < end ? *p : '\0';
+    return *p;
+}
+
+// Passes over the separators at p; a line's indentation goes eight blanks at a time.
+template <bool Bounded>
+inline const char* skipListSeparators(const unsigned char* classes, const char* p, const char* end) {
     for (;;) {
-        while (classOf(classes, p) == kSeparator) ++p;
-        if (classOf(classes, p) == kStop) return p;
+        const char c = charAt<Bounded>(p, end);
+        if (classes[static_cast<unsigned char>(c)] != kSeparator) return p;
+        ++p;
+        if constexpr (Bounded) {
+            if (c == '\n') {
+                std::uint64_t w;
+                while (end - p >= 8 && (std::memcpy(&w, p, 8), w == 0x2020202020202020ULL)) p += 8;
+            }
+        }
+    }
+}
+
+// The float list in one pass: plain decimals ("-12.3456", the bulk of a point list) are read where
+// they stand; anything else goes through parseFloatToken.
+template <bool Bounded>
+const char* readFloats(std::vector<float>& out, const char* p, const char* end) {
+    const Classes& classes = kFloatList;
+    auto cls = [&](const char* q) { return classes.of[static_cast<unsigned char>(charAt<Bounded>(q, end))]; };
+    auto digit = [&](const char* q) { return isDigit(charAt<Bounded>(q, end)); };
+    for (;;) {
+        p = skipListSeparators<Bounded>(classes.of, p, end);
+        if (cls(p) == kStop) return p;
         const char* t = p;
         bool negative = *p == '-';
         if (negative) ++p;
+        if constexpr (Bounded) {
+            // The common "-12.345678": both digit runs eight bytes at a time.
+            std::uint64_t whole = 0, fraction = 0;
+            int k1 = 0, k2 = 0;
+            if (end - p >= 16 && (k1 = leadingDigits(p, whole)) > 0 && k1 < 8 && p[k1] == '.' &&
+                (k2 = leadingDigits(p + k1 + 1, fraction)) > 0 && k2 < 8 && cls(p + k1 + 1 + k2) != kOther) {
+                float v = 0.0f;
+                const std::uint64_t m = whole * static_cast<std::uint64_t>(kPowersOfTen[k2]) + fraction;
+                if (scaleExactly(m, -k2, negative, v)) {
+                    out.push_back(v);
+                    p += k1 + 1 + k2;
+                    continue;
+                }
+            }
+        }
         std::uint64_t m = 0;
         const char* digits = p;
-        while (isDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+        while (digit(p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
         std::ptrdiff_t count = p - digits;
         int exponent = 0;
-        if (*p == '.') {
+        if (charAt<Bounded>(p, end) == '.') {
             const char* fraction = ++p;
-            while (isDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+            while (digit(p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
             exponent = -static_cast<int>(p - fraction);
             count += p - fraction;
         }
         float v = 0.0f;
-        if (count == 0 || count > 19 || classOf(classes, p) == kOther || !scaleExactly(m, exponent, negative, v)) {
+        if (count == 0 || count > 19 || cls(p) == kOther || !scaleExactly(m, exponent, negative, v)) {
             p = t;
-            while (classOf(classes, p) == kOther) ++p;
+            while (cls(p) == kOther) ++p;
             parseFloatToken(std::string_view(t, static_cast<std::size_t>(p - t)), v);
         }
         out.push_back(v);
@@ -428,15 +487,7 @@ const char* readList(std::vector<float>& out, const char* text, const char* end)
     out.clear();
     const char* start = skipLead(text, end, kListLead);
     const char* e = nullptr;
-    if (end == nullptr) {
-        e = readListToZero(out, start);
-    } else {
-        e = walk(kFloatList, start, end, [&out](std::string_view token) {
-            float v = 0.0f;
-            parseFloatToken(token, v);
-            out.push_back(v);
-        });
-    }
+    e = end == nullptr ? readFloats<false>(out, start, end) : readFloats<true>(out, start, end);
     return continueAfter(e, end, true);
 }
 
@@ -509,24 +560,35 @@ void takeIndex(std::vector<std::int32_t>& out, std::string_view token) {
     out.push_back(saturated(acc, negative));
 }
 
-// The index list of zero-terminated text in one pass; plain numbers are read where they stand.
-const char* readIndicesToZero(std::vector<std::int32_t>& out, const char* p) {
+// The index list in one pass; plain numbers are read where they stand.
+template <bool Bounded>
+const char* readIndices(std::vector<std::int32_t>& out, const char* p, const char* end) {
     const Classes& classes = kIndexList;
+    auto cls = [&](const char* q) { return classes.of[static_cast<unsigned char>(charAt<Bounded>(q, end))]; };
     for (;;) {
-        while (classOf(classes, p) == kSeparator) ++p;
-        if (classOf(classes, p) == kStop) return p;
+        p = skipListSeparators<Bounded>(classes.of, p, end);
+        if (cls(p) == kStop) return p;
         const char* t = p;
         const bool negative = *p == '-';
         if (negative) ++p;
         const char* digits = p;
         std::uint64_t acc = 0;
-        while (isDigit(*p) && p - digits < 12) acc = acc * 10 + static_cast<unsigned>(*p++ - '0');
-        if (p != digits && p - digits < 12 && classOf(classes, p) != kOther) {
+        if constexpr (Bounded) {
+            int k = 0;
+            if (end - p >= 8 && (k = leadingDigits(p, acc)) > 0 && k < 8 && cls(p + k) != kOther) {
+                out.push_back(saturated(acc, negative));
+                p += k;
+                continue;
+            }
+            acc = 0;
+        }
+        while (isDigit(charAt<Bounded>(p, end)) && p - digits < 12) acc = acc * 10 + static_cast<unsigned>(*p++ - '0');
+        if (p != digits && p - digits < 12 && cls(p) != kOther) {
             out.push_back(saturated(acc, negative));
             continue;
         }
         p = t;
-        while (classOf(classes, p) == kOther) ++p;
+        while (cls(p) == kOther) ++p;
         takeIndex(out, std::string_view(t, static_cast<std::size_t>(p - t)));
     }
 }
@@ -538,9 +600,7 @@ const char* readIntList(std::vector<std::int32_t>& out, const char* text, const 
     if (text == nullptr) return nullptr;
     const char* p = skipSeparators(text, end, kNumberSeparators);
     if (atEnd(p, end) || *p != '[') return nullptr;
-    const char* e = end == nullptr
-                        ? readIndicesToZero(out, p + 1)
-                        : walk(kIndexList, p + 1, end, [&out](std::string_view token) { takeIndex(out, token); });
+    const char* e = end == nullptr ? readIndices<false>(out, p + 1, end) : readIndices<true>(out, p + 1, end);
     if (atEnd(e, end) || *e != ']') {
         // No "]" before a brace or the end: an index list never holds a brace, so it was cut off.
         out.clear();

@@ -268,6 +268,79 @@ TEST(ReadIntList, ReadsZeroTerminatedTextAndRangesToTheSameValues) {
                                                          INT32_MAX, 5, 3, 4}));
 }
 
+TEST(ReadIntList, ReadsNumbersOfEveryLengthWhereverTheRangeEnds) {
+    // Numbers are read eight characters at a time where eight are left: every length, sign and
+    // separator, and ranges ending right after a number, give what a digit-by-digit read gives.
+    std::mt19937 random(11);
+    std::string text = "[";
+    std::vector<std::int32_t> expected;
+    for (int i = 0; i < 5000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 12);
+        std::string token = (random() % 3 == 0) ? "-" : "";
+        for (int d = 0; d < digits; ++d) token += static_cast<char>('0' + random() % 10);
+        long long v = 0;
+        std::from_chars(token.data(), token.data() + token.size(), v);
+        expected.push_back(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v));
+        text += token;
+        text += (i % 4 == 0) ? ",\n                " : (i % 4 == 1 ? ", " : (i % 4 == 2 ? "\t" : ","));
+    }
+    text += "]";
+    std::vector<std::int32_t> v;
+    Text whole(text);
+    ASSERT_EQ(readIntList(v, whole.c(), whole.end()), whole.end());
+    EXPECT_EQ(v, expected);
+    for (std::size_t cut = 1; cut < 40; ++cut) {
+        // The last number ends the range itself (no "]"): the list is cut off and refused.
+        const std::string head = text.substr(0, text.size() - cut);
+        Text part(head);
+        EXPECT_EQ(readIntList(v, part.c(), part.end()), nullptr) << cut;
+        Text closed(head + "]");
+        ASSERT_EQ(readIntList(v, closed.c(), closed.end()), closed.end()) << cut;
+        std::vector<std::int32_t> zeroTerminated;
+        ASSERT_NE(readIntList(zeroTerminated, closed.c()), nullptr);
+        EXPECT_EQ(v, zeroTerminated) << cut;
+    }
+}
+
+TEST(ReadFloatList, ReadsLongDigitRunsAndNumbersAtTheEndOfARangeLikeSingleTokens) {
+    std::mt19937 random(5);
+    std::string text = "[";
+    std::vector<std::string> tokens;
+    for (int i = 0; i < 5000; ++i) {
+        std::string token = (random() % 2) ? "-" : "";
+        const int whole = static_cast<int>(random() % 10), fraction = static_cast<int>(random() % 10);
+        for (int d = 0; d < whole; ++d) token += static_cast<char>('0' + random() % 10);
+        if (fraction > 0 || random() % 4 == 0) token += '.';
+        for (int d = 0; d < fraction; ++d) token += static_cast<char>('0' + random() % 10);
+        if (token.empty() || token == "-") token += '0';
+        if (random() % 20 == 0) token += "e-2";
+        tokens.push_back(token);
+        text += token;
+        text += (i % 3 == 0) ? ",\n                  " : " ";
+    }
+    for (std::size_t cut = 0; cut < 24; ++cut) {
+        const std::string body = text.substr(0, text.size() - cut);
+        Text t(body + "]");
+        std::vector<float> ranged;
+        VectorF zeroTerminated;
+        EXPECT_EQ(readFloatList(ranged, t.c(), t.end()), t.end());
+        readFloatList(zeroTerminated, t.c());
+        ASSERT_EQ(zeroTerminated.count(), static_cast<std::int32_t>(ranged.size()));
+        for (std::size_t i = 0; i < ranged.size(); ++i) {
+            const float a = zeroTerminated[static_cast<std::int32_t>(i)];
+            ASSERT_EQ(std::memcmp(&a, &ranged[i], sizeof a), 0) << i << " cut " << cut;
+        }
+        if (cut == 0) {
+            ASSERT_EQ(ranged.size(), tokens.size());
+            for (std::size_t i = 0; i < tokens.size(); ++i) {
+                float reference = 0.0f;
+                parseFloatToken(tokens[i], reference);
+                ASSERT_EQ(std::memcmp(&ranged[i], &reference, sizeof reference), 0) << tokens[i];
+            }
+        }
+    }
+}
+
 // --- the float parser
 
 TEST(ParseFloatToken, GivesExactlyWhatFromCharsGivesForPlainDecimals) {
