@@ -134,6 +134,10 @@ public:
     std::unique_ptr<MatrixF> colours;
     std::unique_ptr<VectorL> colorIndex;
     bool texCoordNull = false;
+    // While a VRML 1 or Inventor face set is read: how its colours bind (a VertexProperty's
+    // orderedRGBA); colorIndex then holds its materialIndex as read. The shape reader turns both
+    // into per-face colours before finishReading.
+    Binding materialBinding = Binding::Default;
     std::int32_t normalCount = 0, vertexRefCount = 0, coordIndexLength = 0;
 
     static ReportLevel& reportLevel();
@@ -146,6 +150,7 @@ private:
     void validateIndices();
     bool mapNormalIndicesToNormals();
     void mapNormalsInOrder();
+    bool indexGivenNormals();
     void detectFlatNormals();
     void reorderTriangles();
     void dropDegenerateTriangles();

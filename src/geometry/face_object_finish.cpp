@@ -275,6 +275,27 @@ void FaceObject::mapNormalsInOrder() {
     settings.creaseAngle = -1.0f;
 }
 
+// Given normals without indices: PER_FACE and PER_VERTEX take them in order, every other binding
+// one per point. The indices made are per vertex, and the binding says so. False (normals dropped)
+// when they do not fit.
+bool FaceObject::indexGivenNormals() {
+    normalIndex.reset();
+    const Binding b = settings.normalBinding;
+    if (b == Binding::PerFace || b == Binding::PerVertex || b == Binding::PerFaceIndexed) {
+        mapNormalsInOrder();
+    } else if (normals->rows() >= points->rows()) {
+        normalIndex = std::make_unique<VectorL>(*coordIndex);
+        normalIndex->setKind(VectorL::KindNormalIndex);
+        settings.creaseAngle = -1.0f;
+    } else {
+        sceneReport("Parser problem concerning normal indices: fewer normals than points", 0, true);
+        normals.reset();
+    }
+    if (!normals) return false;
+    settings.normalBinding = Binding::PerVertexIndexed;
+    return true;
+}
+
 bool FaceObject::splitByColour(ShapeNode* node, GroupNode* parent) {
     if (!parent || !node || !colorIndex || !colours || !coordIndex || !points) return false;
     const Faces faces = facesOf(*coordIndex);
@@ -471,7 +492,11 @@ bool FaceObject::finishReading(ShapeNode* node, GroupNode* parent) {
         sceneReport("Missing coordIndex information in FaceObject", 0, true);
         return false;
     }
-    if (faceObjectSettings().colorSplitting && colorIndex && splitByColour(node, parent)) return false;
+    if (faceObjectSettings().colorSplitting && colorIndex) {
+        // The pieces take normals through their indices: normals given without any get them first.
+        if (coordIndex && normals && (!normalIndex || normalIndex->empty())) indexGivenNormals();
+        if (splitByColour(node, parent)) return false;
+    }
 
     const ReadingState& rs = readingState();
     if (rs.importScaling && rs.importScaleFactor != 1.0) {
@@ -497,18 +522,7 @@ bool FaceObject::finishReading(ShapeNode* node, GroupNode* parent) {
                 generateNormals(settings.creaseAngle);
             }
         } else if (normals) {
-            normalIndex.reset();
-            if (b == Binding::PerFace || b == Binding::PerVertex || b == Binding::PerFaceIndexed) {
-                mapNormalsInOrder();
-            } else if (normals->rows() >= points->rows()) {
-                normalIndex = std::make_unique<VectorL>(*coordIndex);
-                normalIndex->setKind(VectorL::KindNormalIndex);
-                settings.creaseAngle = -1.0f;
-            } else {
-                sceneReport("Parser problem concerning normal indices: fewer normals than points", 0, true);
-                normals.reset();
-            }
-            if (!normals) {
+            if (!indexGivenNormals()) {
                 if (settings.creaseAngle < 0) settings.creaseAngle = faceObjectSettings().vrml1CreaseAngle;
                 triangulate();
                 generateNormals(settings.creaseAngle);

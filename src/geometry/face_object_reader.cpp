@@ -437,11 +437,11 @@ const char* FaceObject::readIndexedFaceSet(const char* text, const char* end, Sh
             pos = readIndexList(pos, end, texCoordIndex, VectorL::KindNone, false);
         } else if (k == kw::vertex) {
             pos = readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
-        } else if (k == kw::vertexProperty || k == kw::materialIndex) {
-            if (k == kw::materialIndex) {
-                std::unique_ptr<VectorL> ignored;
-                pos = readIndexList(pos, end, ignored, VectorL::KindNone, false);
-            }
+        } else if (k == kw::vertexProperty) {
+            pos = readVertexProperty(*this, pos, end);
+        } else if (k == kw::materialIndex) {
+            // held in colorIndex until the shape reader knows the material binding
+            pos = readIndexList(pos, end, colorIndex, VectorL::KindNone, false);
         } else if (k == kw::USE) {
             sceneReport("Unexpected keyword USE in IndexedFaceSet", 1, true);
             readWord(pos, end);

@@ -12,6 +12,8 @@
 
 namespace kinemo {
 
+class FaceObject;
+
 // Forgets the copies of DEF'd point, normal and index lists (the scene is closed).
 void clearDefSnapshots();
 
@@ -33,6 +35,10 @@ const char* readIndexList(const char* p, const char* end, std::unique_ptr<Vector
 // The body of a node such as "Coordinate { point [...] }": the list after field inside it.
 const char* readNodeList(const char* p, const char* end, Keyword field, std::int32_t columns,
                          std::unique_ptr<MatrixF>& dest, std::int32_t kind);
+// Inventor's "VertexProperty { ... }" after "vertexProperty": its lists go into the face set's
+// points, normals, texture points and colours, its bindings into the face set (each only with its
+// list). Returns the position after the node's body.
+const char* readVertexProperty(FaceObject& f, const char* p, const char* end);
 
 }  // namespace reading
 }  // namespace kinemo

@@ -3,6 +3,7 @@
 // are state that the face sets after them take.
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "geometry/face_object.h"
 #include "geometry/face_object_reading.h"
@@ -28,6 +29,9 @@ public:
     std::shared_ptr<const MatrixF> points, normals, texCoord;
     std::shared_ptr<const Material> material;
     std::shared_ptr<const Texture> texture;
+    // A Material with more than one diffuse colour, and how the face sets take them.
+    std::shared_ptr<const MatrixF> diffuseColours;
+    Binding materialBinding = Binding::Overall;
 };
 
 Vrml1ShapeState& stateOf(GroupNode& g) {
@@ -74,6 +78,103 @@ std::unique_ptr<MatrixF> takeUsedRows(const MatrixF& source, VectorL* index) {
     if (!out.empty()) std::memcpy(m->data(), out.data(), out.size() * sizeof(float));
     m->setKind(source.kind());
     return m;
+}
+
+// Every diffuse colour of a Material body (VRML 1 and Inventor give one per face or vertex).
+std::shared_ptr<const MatrixF> diffuseColoursOf(const char* body, const char* end) {
+    const KeyWordMatcher& m = appearanceMatcher();
+    std::vector<float> values;
+    for (const char* pos = body; pos < end;) {
+        const KeywordHit hit = m.scan(pos, end);
+        if (hit.keyword == kw::EndOfString) break;
+        pos = hit.after;
+        if (hit.keyword != kw::diffuseColor) continue;
+        const char* q = pos;
+        while (q < end && (*q == ' ' || *q == '\t' || *q == '\r' || *q == '\n')) ++q;
+        if (q >= end || *q != '[') return nullptr;  // a single colour: the material's own
+        readFloatList(values, q, end);
+        break;
+    }
+    const std::size_t rows = values.size() / 3;
+    if (rows < 2 || rows > std::size_t(INT32_MAX / 3)) return nullptr;
+    auto list = std::make_shared<MatrixF>(std::int32_t(rows), 3);
+    std::memcpy(list->data(), values.data(), rows * 3 * sizeof(float));
+    return list;
+}
+
+// The faces of coordIndex as the position of their first entry.
+std::vector<std::int32_t> faceStarts(const VectorL& coordIndex) {
+    std::vector<std::int32_t> starts;
+    const std::int32_t n = coordIndex.count();
+    bool open = false;
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (coordIndex[i] < 0) {
+            open = false;
+        } else if (!open) {
+            starts.push_back(i);
+            open = true;
+        }
+    }
+    return starts;
+}
+
+// VRML 1 and Inventor colours by material binding become the face set's per-face colours: the
+// Material's diffuse list (or a VertexProperty's orderedRGBA) by face, by part, by vertex, in order
+// or through materialIndex. Face sets keep one colour per face, so a face bound per vertex takes
+// the colour of its first vertex. Indices that name no colour are left for finishReading, which
+// reports them and drops the colours.
+void bindMaterials(FaceObject& f, ShapeNode& shape, const Vrml1ShapeState& state) {
+    std::unique_ptr<VectorL> materialIndex = std::move(f.colorIndex);
+    std::unique_ptr<MatrixF> list;
+    Binding binding = state.materialBinding;
+    const bool ownColours = f.colours != nullptr;
+    if (ownColours) {
+        list = std::move(f.colours);
+        binding = f.materialBinding;
+    } else if (state.diffuseColours) {
+        list = state.diffuseColours->clone();
+    }
+    f.settings.colorPerVertex = false;
+    if (!list || list->rows() == 0 || !f.coordIndex) return;
+    const std::int32_t rows = list->rows();
+    if (binding == Binding::Default || binding == Binding::Overall) {
+        if (ownColours)
+            shape.appearance().material().setBaseDiffuse(Colour{list->at(0, 0), list->at(0, 1), list->at(0, 2)});
+        return;
+    }
+    const VectorL& ci = *f.coordIndex;
+    const std::vector<std::int32_t> starts = faceStarts(ci);
+    const std::int32_t faces = std::int32_t(starts.size());
+    const std::int32_t given = materialIndex ? materialIndex->count() : 0;
+    auto index = std::make_unique<VectorL>(faces);
+    std::int32_t vertexRef = 0, face = 0;
+    for (std::int32_t i = 0; i < ci.count() && face < faces; ++i) {
+        if (i == starts[std::size_t(face)]) {
+            std::int32_t c = 0;
+            switch (binding) {
+                case Binding::PerFaceIndexed:
+                case Binding::PerPartIndexed:
+                    c = given >= faces ? (*materialIndex)[face] : face % rows;
+                    break;
+                case Binding::PerVertex:
+                    c = vertexRef % rows;
+                    break;
+                case Binding::PerVertexIndexed:
+                    // Without materialIndex the point indices name the colours.
+                    c = given == ci.count() ? (*materialIndex)[i] : ci[i];
+                    break;
+                default:
+                    c = face % rows;
+                    break;
+            }
+            (*index)[face++] = c;
+        }
+        if (ci[i] >= 0) ++vertexRef;
+    }
+    if (binding == Binding::PerVertex || binding == Binding::PerVertexIndexed)
+        sceneLog("FaceObject: colours bound per vertex are taken per face\n");
+    f.colours = std::move(list);
+    f.colorIndex = std::move(index);
 }
 
 ShapeNode* attachShape(GroupNode& g, std::unique_ptr<ShapeNode> shape) {
@@ -162,6 +263,7 @@ const char* readVrml1FaceSet(GroupNode& g, Keyword k, const char* after) {
         p = f->readIndexedLineSet(after, nullptr);
     else
         p = f->readIndexedFaceSet(after, nullptr, shape);
+    bindMaterials(*f, *shape, state);  // before the points are renumbered: colours may follow them
     if (!f->points && state.points)
         f->points = takeUsedRows(*state.points, f->coordIndex ? f->coordIndex.get() : f->lineIndex.get());
     if (!f->normals && state.normals && f->normalIndex)
@@ -209,6 +311,7 @@ bool useVrml1Object(GroupNode& g, BasicObject& object) {
     }
     if (auto* material = dynamic_cast<Material*>(&object)) {
         state.material = std::make_shared<Material>(*material);
+        state.diffuseColours.reset();
         return true;
     }
     if (auto* face = dynamic_cast<FaceObject*>(&object)) {
@@ -218,6 +321,43 @@ bool useVrml1Object(GroupNode& g, BasicObject& object) {
         return true;
     }
     return false;
+}
+
+const char* readMaterialBinding(GroupNode& g, const char* after) {
+    const char* end = reading::textEndFor(after, nullptr);
+    const KeyWordMatcher& m = transformMatcher();
+    long braces = 0, brackets = 0;
+    Binding binding = Binding::Overall;
+    const char* pos = after;
+    for (int n = 0; n < 100; ++n) {
+        const KeywordHit hit = m.scan(pos, end);
+        if (hit.keyword == kw::EndOfString) return hit.after;
+        if (KeyWordMatcher::countBrackets(braces, brackets, hit.keyword)) {
+            if (braces < 0) return hit.begin;
+            pos = hit.after;
+            if (braces == 0 && brackets == 0) break;
+            continue;
+        }
+        if (braces == 0) return hit.begin;  // no body
+        pos = hit.after;
+        const Keyword k = hit.keyword;
+        if (k == kw::DEFAULT || k == kw::OVERALL)
+            binding = Binding::Overall;
+        else if (k == kw::PER_PART)
+            binding = Binding::PerPart;
+        else if (k == kw::PER_PART_INDEXED)
+            binding = Binding::PerPartIndexed;
+        else if (k == kw::PER_FACE)
+            binding = Binding::PerFace;
+        else if (k == kw::PER_FACE_INDEXED)
+            binding = Binding::PerFaceIndexed;
+        else if (k == kw::PER_VERTEX)
+            binding = Binding::PerVertex;
+        else if (k == kw::PER_VERTEX_INDEXED)
+            binding = Binding::PerVertexIndexed;
+    }
+    stateOf(g).materialBinding = binding;
+    return pos;
 }
 
 }  // namespace
@@ -262,6 +402,7 @@ void registerShapeReaders() {
             const char* p = m->readFromString(after, reading::textEndFor(after, nullptr));
             if (defRegistry().hasPendingName()) reading::registerSnapshot(std::make_unique<Material>(*m));
             stateOf(g).material = m;
+            stateOf(g).diffuseColours = diffuseColoursOf(after, p);
             return p;
         });
     if (!findNodeReader(kw::Texture2))
@@ -271,6 +412,13 @@ void registerShapeReaders() {
             stateOf(g).texture = t->image() || !t->fileName().empty() ? t : nullptr;
             return p;
         });
+    // "MaterialBinding { value PER_FACE }": how the separator's face sets take the colours of
+    // its Material. Other keywords go to the field reader that was there before.
+    static const FieldReader before = shapeFieldReader();
+    setShapeFieldReader([](GroupNode& g, Keyword k, const char* start, const char* after) -> const char* {
+        if (k != kw::MaterialBinding) return before ? before(g, k, start, after) : nullptr;
+        return readMaterialBinding(g, after);
+    });
     setVrml1UseHandler(useVrml1Object);
     setVrml1StateInheritor([](GroupNode& from, GroupNode& to) {
         if (auto* s = dynamic_cast<Vrml1ShapeState*>(from.prototypeShape.get()))
