@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "animation/animation_group_ref.h"
+#include "animation/parameter_step.h"
 #include "core/messages.h"
 #include "scene/node.h"
 #include "scene/node_table.h"
@@ -214,6 +215,7 @@ void resetRootChapter() {
     s.lastStep = nullptr;
     s.animationEnabled = true;
     forgetInitialSceneState();
+    forgetShapeParameters();
     chapterTreeChanged();
 }
 

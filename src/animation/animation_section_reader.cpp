@@ -6,9 +6,12 @@
 #include "animation/animation_section.h"
 #include "animation/colour_steps.h"
 #include "animation/kept_block_step.h"
+#include "animation/light_step.h"
 #include "animation/move_animation.h"
+#include "animation/parameter_step.h"
 #include "animation/section_keys.h"
 #include "animation/stop_pause_steps.h"
+#include "animation/text_move_step.h"
 #include "animation/text_step.h"
 #include "animation/viewpoint_step.h"
 #include "animation/visibility_steps.h"
@@ -208,16 +211,30 @@ private:
                 append(std::move(c));
                 return after;
             }
-            case Key::ShapeParameter:
-            case Key::Light:
-                return keep(key, action, after);
+            case Key::ShapeParameter: {
+                auto p = std::make_unique<ParameterAnimationAtom>();
+                p->readFromText(after);
+                append(std::move(p));
+                return after;
+            }
+            case Key::Light: {
+                auto l = std::make_unique<LightAnimationObject>();
+                const char* next = l->readFromText(after);
+                append(std::move(l));
+                return next > after ? next : after;
+            }
             case Key::Viewpoint: {
                 auto v = std::make_unique<ViewpointAnimationObject>(nullptr, !versionAbove(version_, 2.015));
                 v->readFromText(after);
                 append(std::move(v));
                 return after;
             }
-            case Key::MoveText:
+            case Key::MoveText: {
+                auto m = std::make_unique<MoveTextObject>();
+                m->readFromText(after);
+                append(std::move(m));
+                return after;
+            }
             case Key::Position:
                 return keep(key, action, after);
             case Key::Unknown:

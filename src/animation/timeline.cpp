@@ -6,9 +6,13 @@
 #include <unordered_set>
 
 #include "animation/animation_group.h"
+#include "animation/light_step.h"
+#include "animation/parameter_step.h"
+#include "animation/text_move_step.h"
 #include "animation/text_step.h"
 #include "core/messages.h"
 #include "scene/group_node.h"
+#include "scene/light.h"
 #include "scene/node_table.h"
 #include "scene/transform_node.h"
 #include "scene/viewpoint.h"
@@ -42,11 +46,14 @@ void restoreVisibilityIn(Node& node, const std::unordered_map<Node*, bool>& save
     if (it != saved.end()) node.setVisibleFlag(it->second);
 }
 
-// What the preparation pass plays through and must give back: visibility, the camera and the
-// viewpoints' current poses.
+// What the preparation pass plays through and must give back: visibility, the camera, the
+// viewpoints' current poses, the current light, the shape parameters and the text areas moved.
 struct SceneGuard {
     std::unordered_map<Node*, bool> visibility;
     ViewPoint* camera = nullptr;
+    Light* light = currentLight();
+    ShapeParameterGuard parameters;
+    std::unordered_set<std::int32_t> movedAreas;
     struct Pose {
         ViewPoint* viewpoint;
         float translation[3];
@@ -73,6 +80,12 @@ struct SceneGuard {
             p.viewpoint->currentTransform.setRotation(p.rotation[0], p.rotation[1], p.rotation[2], p.rotation[3]);
         }
         setCurrentViewpoint(camera);
+        makeCurrent(light);
+        const TextAreaHooks& h = textAreaHooks();
+        for (std::int32_t area : movedAreas) {
+            TextAreaLayout saved;
+            if (h.savedLayout && h.setLayout && h.savedLayout(area, saved)) h.setLayout(area, saved);
+        }
     }
 };
 
@@ -206,9 +219,13 @@ void AnimationGroup::rebuildOwnTimeline() {
     SceneGuard guard;
     restoreInitialTransforms();
     restoreInitialVisibility();
+    // The chapter starts without a light of its own steps.
+    makeCurrent(nullptr);
     ViewPoint* previousViewpoint = nullptr;
-    // The last text step of each place (the panel, -1, or a text area).
+    // The last text step of each place (the panel, -1, or a text area), the last text move of
+    // each text area.
     std::unordered_map<std::int32_t, AnimationAtom*> previousText;
+    std::unordered_map<std::int32_t, MoveTextObject*> previousMove;
     for (TimelineEntry* e : timeline_) {
         AnimationAtomRef& ref = *e->ref;
         if (e->isStart) {
@@ -222,6 +239,13 @@ void AnimationGroup::rebuildOwnTimeline() {
                 AnimationAtom*& last = previousText[place];
                 t->previousTextStep = last;
                 last = ref.atom;
+            } else if (auto* m = dynamic_cast<MoveTextObjectRef*>(&ref)) {
+                auto* step = dynamic_cast<MoveTextObject*>(ref.atom);
+                const std::int32_t area = step ? step->textAreaIndex : -1;
+                MoveTextObject*& last = previousMove[area];
+                m->previousMove = last;
+                last = step;
+                guard.movedAreas.insert(area);
             }
         } else if (ref.kind != KindText && ref.atom) {
             // Appear and disappear are played too, so that later steps capture the visibility
