@@ -112,10 +112,15 @@ void DesktopServices::prepareForRead() {
     if (playback_) playback_->stopPlayback();
     if (playerModel_) playerModel_->playbackStopped();
     if (onSceneChanged) onSceneChanged(nullptr);
-    if (!renderer_) return;
-    renderer_->abortEvents();
-    renderer_->setScene(nullptr);  // pauses for the swap
-    drawer_.reset();
+    if (renderer_) {
+        renderer_->abortEvents();
+        renderer_->setScene(nullptr);  // pauses for the swap
+        drawer_.reset();
+    }
+    // The reader adds the new guide's chapters to the chapter tree: the old ones, whose steps
+    // point into the old scene, go before it does.
+    clearShownTexts();
+    resetRootChapter();
 }
 
 bool DesktopServices::readDocument(const std::string& path) {
