@@ -128,6 +128,8 @@ void FaceObject::copyFrom(const FaceObject& other) {
     // The colours go with the copy: a copy that lost them would be drawn in another colour.
     colours = cloneOf(other.colours);
     colorIndex = cloneOf(other.colorIndex);
+    lineColours = cloneOf(other.lineColours);
+    lineColourIndex = cloneOf(other.lineColourIndex);
     texCoordNull = other.texCoordNull;
     copyShapeSettings(settings, other.settings);
     settings.colorPerVertex = other.settings.colorPerVertex;
@@ -265,7 +267,8 @@ bool FaceObject::sameContent(const FaceObject& o) const {
            texCoordNull == o.texCoordNull && sameList(points, o.points) && sameList(normals, o.normals) &&
            sameList(coordIndex, o.coordIndex) && sameList(normalIndex, o.normalIndex) &&
            sameList(lineIndex, o.lineIndex) && sameList(texCoordIndex, o.texCoordIndex) &&
-           sameList(texCoord, o.texCoord) && sameList(colours, o.colours) && sameList(colorIndex, o.colorIndex);
+           sameList(texCoord, o.texCoord) && sameList(colours, o.colours) && sameList(colorIndex, o.colorIndex) &&
+           sameList(lineColours, o.lineColours) && sameList(lineColourIndex, o.lineColourIndex);
 }
 
 std::uint64_t FaceObject::contentHash() const {
@@ -291,6 +294,8 @@ std::uint64_t FaceObject::contentHash() const {
     matrix(texCoord);
     matrix(colours);
     list(colorIndex);
+    matrix(lineColours);
+    list(lineColourIndex);
     const std::int32_t flags = (settings.solid ? 1 : 0) | (settings.ccw ? 2 : 0) | (texCoordNull ? 4 : 0);
     hashWords(h, &flags, 1);
     return h;

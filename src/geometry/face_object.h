@@ -91,6 +91,15 @@ public:
     // Maps rows equal to an earlier row onto that row and drops them; index is remapped.
     static void eliminateRedundantPoints(MatrixF& matrix, VectorL& index);
 
+    // How the colours of a line set are bound to its lines.
+    enum class LineColouring { None, PerVertex, PerPolyline, PerSegment };
+    // Turns the polylines of lineIndex into segments (a, b, -1), and the colours into one colour
+    // row per entry of the segments: PerVertex through index (one entry per entry of lineIndex;
+    // without index the point indices name the colours), PerPolyline and PerSegment through index
+    // in order (without index: the polyline's or segment's number). Colours that do not fit are
+    // reported and dropped; polylines of one point are dropped.
+    void makeLineSegments(std::unique_ptr<MatrixF> colourTable, LineColouring colouring, const VectorL* index);
+
     // Deep copy of the geometry of other (points, normals, index lists, texture points, colours).
     void copyFrom(const FaceObject& other);
     std::int32_t countVertexRefs() const;
@@ -133,6 +142,10 @@ public:
     std::unique_ptr<MatrixF> texCoordWork;
     std::unique_ptr<MatrixF> colours;
     std::unique_ptr<VectorL> colorIndex;
+    // Line colours: a colour table and, parallel to lineIndex, the row of every entry (-1 at the
+    // separators). Without them lines are drawn in the material's emissive colour.
+    std::unique_ptr<MatrixF> lineColours;
+    std::unique_ptr<VectorL> lineColourIndex;
     bool texCoordNull = false;
     // While a VRML 1 or Inventor face set is read: how its colours bind (a VertexProperty's
     // orderedRGBA); colorIndex then holds its materialIndex as read. The shape reader turns both

@@ -63,9 +63,15 @@ void FaceObject::validateIndices() {
     const std::int32_t rows = points ? points->rows() : 0;
     if (lineIndex) {
         // A polyline with a point past the list is dropped whole.
-        std::vector<std::int32_t> kept;
+        std::vector<std::int32_t> kept, keptColours;
         kept.reserve(std::size_t(lineIndex->count()));
         const Faces lines = facesOf(*lineIndex);
+        // Line colours go with their entries; ones that do not fit are dropped.
+        if (lineColourIndex && (lineColourIndex->count() != lineIndex->count() || !lineColours)) {
+            lineColourIndex.reset();
+            lineColours.reset();
+        }
+        const VectorL* lc = lineColourIndex.get();
         long dropped = 0;
         for (std::int32_t l = 0; l < lines.count(); ++l) {
             bool bad = false;
@@ -74,14 +80,33 @@ void FaceObject::validateIndices() {
                 ++dropped;
                 continue;
             }
-            for (std::int32_t i = lines.begin[l]; i < lines.end[l]; ++i) kept.push_back((*lineIndex)[i]);
+            for (std::int32_t i = lines.begin[l]; i < lines.end[l]; ++i) {
+                kept.push_back((*lineIndex)[i]);
+                if (lc) keptColours.push_back((*lc)[i]);
+            }
             kept.push_back(-1);
+            if (lc) keptColours.push_back(-1);
         }
         if (dropped) {
             sceneReport(formatC("FaceObject: %ld lines with point indices past the point count (%ld) dropped", dropped,
                                 long(rows)),
                         0, true);
             lineIndex = kept.empty() ? nullptr : listOf(kept);
+            if (lc) lineColourIndex = kept.empty() ? nullptr : listOf(keptColours);
+        }
+        if (lineColourIndex) {
+            const std::int32_t colourRows = lineColours->rows();
+            for (std::int32_t i = 0; i < lineColourIndex->count(); ++i) {
+                const std::int32_t c = (*lineColourIndex)[i];
+                if (c >= colourRows || (c < 0 && (*lineIndex)[i] >= 0)) {
+                    sceneReport(formatC("FaceObject: line colour index %ld out of bound (%ld), line colours dropped",
+                                        long(c), long(colourRows)),
+                                0, true);
+                    lineColourIndex.reset();
+                    lineColours.reset();
+                    break;
+                }
+            }
         }
     }
     if (!coordIndex) return;
@@ -388,6 +413,10 @@ bool FaceObject::splitByColour(ShapeNode* node, GroupNode* parent) {
         if (piece->texCoord) piece->texCoordWork = piece->texCoord->clone();
         if (!linesGiven && lineIndex) {
             piece->lineIndex = std::make_unique<VectorL>(*lineIndex);
+            if (lineColours && lineColourIndex) {
+                piece->lineColours = lineColours->clone();
+                piece->lineColourIndex = std::make_unique<VectorL>(*lineColourIndex);
+            }
             linesGiven = true;
         }
         piece->state_ = state_;
@@ -482,6 +511,8 @@ bool FaceObject::finishReading(ShapeNode* node, GroupNode* parent) {
         return false;
     }
     const bool cleanedAlready = state_ == Cleaned;
+    // Every reader hands polylines; drawing and writing take segments.
+    if (lineIndex && !lineColours) makeLineSegments(nullptr, LineColouring::None, nullptr);
     if (colorIndex && settings.colorPerVertex) {
         colorIndex.reset();
         colours.reset();

@@ -180,10 +180,10 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
     if (data.lineIndex && data.points) data.drawLines(node);
 }
 
-// Lines in the material's emissive colour, without lighting. With a length limit below 1e30 only
-// the first limit units of the accumulated length are drawn (negative: only what lies beyond).
+// Lines in their own colours, or in the material's emissive colour, without lighting. With a
+// length limit below 1e30 only the first limit units of the accumulated length are drawn
+// (negative: only what lies beyond).
 void FaceObject::drawLines(ShapeNode& node) const {
-    finishFaceDrawing();
     const VectorL& li = *lineIndex;
     const std::int32_t n = li.count(), rows = points->rows();
     if (reportLevel().reaches(11)) sceneLog(formatC("FaceObject.renderLines numLine: %ld\n", long(n / 3)));
@@ -195,8 +195,17 @@ void FaceObject::drawLines(ShapeNode& node) const {
         glLineWidth(width);
         lastLineWidth() = width;
     }
-    std::vector<float> vertices;
+    const VectorL* lc =
+        lineColours && lineColourIndex && lineColourIndex->count() == n ? lineColourIndex.get() : nullptr;
+    const std::int32_t colourRows = lc ? lineColours->rows() : 0;
+    std::vector<float> vertices, colours;
     vertices.reserve(std::size_t(n) * 2 * 3);
+    if (lc) colours.reserve(std::size_t(n) * 2 * 3);
+    auto colourOf = [&](std::int32_t i, float out[3]) {
+        const std::int32_t k = (*lc)[i];
+        const float* rgb = k >= 0 && k < colourRows ? lineColours->row(k) : c.data();
+        for (int j = 0; j < 3; ++j) out[j] = rgb[j];
+    };
     const bool limited = lineLengthLimit_ < 1.0e30f;
     const double limit = lineLengthLimit_;
     double run = 0.0;
@@ -210,10 +219,15 @@ void FaceObject::drawLines(ShapeNode& node) const {
             ++i;
             continue;
         }
-        ++i;
+        const std::int32_t at = i++;
         if (a >= rows || b >= rows) continue;
         const float *p = points->row(a), *q = points->row(b);
         float from[3] = {p[0], p[1], p[2]}, to[3] = {q[0], q[1], q[2]};
+        float fromColour[3] = {0, 0, 0}, toColour[3] = {0, 0, 0};
+        if (lc) {
+            colourOf(at, fromColour);
+            colourOf(at + 1, toColour);
+        }
         if (limited) {
             const double len = std::sqrt(double(q[0] - p[0]) * (q[0] - p[0]) + double(q[1] - p[1]) * (q[1] - p[1]) +
                                          double(q[2] - p[2]) * (q[2] - p[2]));
@@ -221,22 +235,41 @@ void FaceObject::drawLines(ShapeNode& node) const {
             run = s1;
             if (limit >= 0) {
                 if (s0 >= limit) break;
-                if (s1 > limit && len > 0)
-                    for (int k = 0; k < 3; ++k) to[k] = float(p[k] + (q[k] - p[k]) * (limit - s0) / len);
+                if (s1 > limit && len > 0) {
+                    const double t = (limit - s0) / len;
+                    for (int k = 0; k < 3; ++k) {
+                        to[k] = float(p[k] + (q[k] - p[k]) * t);
+                        toColour[k] = float(fromColour[k] + (toColour[k] - fromColour[k]) * t);
+                    }
+                }
             } else {
                 const double from0 = -limit;
                 if (s1 <= from0) continue;
-                if (s0 < from0 && len > 0)
-                    for (int k = 0; k < 3; ++k) from[k] = float(p[k] + (q[k] - p[k]) * (from0 - s0) / len);
+                if (s0 < from0 && len > 0) {
+                    const double t = (from0 - s0) / len;
+                    for (int k = 0; k < 3; ++k) {
+                        from[k] = float(p[k] + (q[k] - p[k]) * t);
+                        fromColour[k] = float(fromColour[k] + (toColour[k] - fromColour[k]) * t);
+                    }
+                }
             }
         }
         vertices.insert(vertices.end(), from, from + 3);
         vertices.insert(vertices.end(), to, to + 3);
+        if (lc) {
+            colours.insert(colours.end(), fromColour, fromColour + 3);
+            colours.insert(colours.end(), toColour, toColour + 3);
+        }
     }
     if (!vertices.empty()) {
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+        if (lc) {
+            glEnableClientState(GL_COLOR_ARRAY);
+            glColorPointer(3, GL_FLOAT, 0, colours.data());
+        }
         glDrawArrays(GL_LINES, 0, GLsizei(vertices.size() / 3));
+        if (lc) glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
     }
     glEnable(GL_LIGHTING);

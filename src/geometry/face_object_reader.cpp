@@ -519,6 +519,8 @@ const char* FaceObject::readIndexedLineSet(const char* text, const char* end) {
     end = textEndFor(text, end);
     return readLineSetBody(transformMatcher(), text, end, [&](Keyword k, const char* pos, long braces) -> const char* {
         if (k == kw::coordIndex) return readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
+        // held in colorIndex until the shape reader knows the material binding
+        if (k == kw::materialIndex) return readIndexList(pos, end, colorIndex, VectorL::KindNone, false);
         if (k == kw::DEF) {
             defRegistry().setPendingName(readWord(pos, end));
             return pos;
@@ -530,48 +532,49 @@ const char* FaceObject::readIndexedLineSet(const char* text, const char* end) {
 const char* FaceObject::readLineSet(const char* text, const char* end) {
     if (!text) return text;
     end = textEndFor(text, end);
-    return readLineSetBody(faceSetMatcher(), text, end, [&](Keyword k, const char* pos, long) -> const char* {
-        if (k == kw::point) return readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
-        if (k == kw::coordIndex) return readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
-        if (k == kw::DEF) {
-            defRegistry().setPendingName(readWord(pos, end));
-            return pos;
-        }
-        if (k == kw::USE) {
-            std::string name(readWord(pos, end));
-            BasicObject* object = defRegistry().findDef(name);
-            if (!object) return pos;
-            if (auto* mat = dynamic_cast<MatrixF*>(object)) {
-                if (mat->kind() == MatrixF::KindNormals)
-                    normals = mat->clone();
-                else
-                    points = mat->clone();
-            } else {
-                sceneReport("IndexedLine cannot USE " + name, 1, true);
+    std::unique_ptr<MatrixF> lineColourTable;
+    std::unique_ptr<VectorL> lineColourList;
+    bool colourPerVertex = true;
+    const char* after =
+        readLineSetBody(faceSetMatcher(), text, end, [&](Keyword k, const char* pos, long) -> const char* {
+            if (k == kw::point) return readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
+            if (k == kw::coordIndex) return readIndexList(pos, end, lineIndex, VectorL::KindNone, true);
+            if (k == kw::DEF) {
+                defRegistry().setPendingName(readWord(pos, end));
+                return pos;
             }
-            return pos;
-        }
-        if (k == kw::color || k == kw::colorIndex || k == kw::colorPerVertex) {
-            // line colours are not kept: lines are drawn in the material's emissive colour
-            if (k == kw::colorIndex) {
-                std::unique_ptr<VectorL> ignored;
-                return readIndexList(pos, end, ignored, VectorL::KindNone, false);
-            }
-            if (k == kw::color) {
-                const char* q = skipSpaces(pos, end);
-                if (q < end && *q == '[') {
-                    std::unique_ptr<MatrixF> ignored;
-                    return readMatrix(pos, end, 3, ignored, 0);
+            if (k == kw::USE) {
+                std::string name(readWord(pos, end));
+                BasicObject* object = defRegistry().findDef(name);
+                if (!object) return pos;
+                if (auto* mat = dynamic_cast<MatrixF*>(object)) {
+                    if (mat->kind() == MatrixF::KindNormals)
+                        normals = mat->clone();
+                    else
+                        points = mat->clone();
+                } else {
+                    sceneReport("IndexedLine cannot USE " + name, 1, true);
                 }
                 return pos;
             }
-            bool ignored;
-            FaceObjectReader r{*this, nullptr, end, false};
-            return r.readBool(pos, ignored);
-        }
-        sceneLog(formatC("Unexpected keyword in FaceObject.readLineSet %s\n", k));
-        return nullptr;
-    });
+            if (k == kw::colorIndex) return readIndexList(pos, end, lineColourList, VectorL::KindNone, false);
+            if (k == kw::color) {
+                const char* q = skipSpaces(pos, end);
+                const bool nodeName = std::size_t(end - q) >= 5 && std::memcmp(q, "Color", 5) == 0;
+                if (!nodeName && (binaryLists() || (q < end && *q == '[')))
+                    return readMatrix(pos, end, 3, lineColourTable, 0);
+                return pos;
+            }
+            if (k == kw::colorPerVertex) {
+                FaceObjectReader r{*this, nullptr, end, false};
+                return r.readBool(pos, colourPerVertex);
+            }
+            sceneLog(formatC("Unexpected keyword in FaceObject.readLineSet %s\n", k));
+            return nullptr;
+        });
+    makeLineSegments(std::move(lineColourTable),
+                     colourPerVertex ? LineColouring::PerVertex : LineColouring::PerPolyline, lineColourList.get());
+    return after;
 }
 
 }  // namespace kinemo

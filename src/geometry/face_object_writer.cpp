@@ -74,6 +74,15 @@ void FaceObject::writeText(std::string& out) const {
         out += "\n    }";
         out += "\n    coordIndex ";
         lineIndex->writeText(out);
+        if (lineColours && lineColourIndex && lineColourIndex->count() == lineIndex->count()) {
+            // one colour per entry: colorPerVertex is TRUE, the VRML default for line sets
+            out += "\n    color Color { ";
+            out += "\n      color ";
+            lineColours->writeText(out, 4, true, 2);
+            out += "\n      }";
+            out += "\n    colorIndex ";
+            lineColourIndex->writeText(out);
+        }
         out += "\n  }";
     }
 }

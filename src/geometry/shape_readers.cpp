@@ -118,6 +118,27 @@ std::vector<std::int32_t> faceStarts(const VectorL& coordIndex) {
     return starts;
 }
 
+// Line sets take their colours per segment (parts), per polyline (faces) or per vertex.
+void bindLineMaterials(FaceObject& f, std::unique_ptr<MatrixF> list, Binding binding, const VectorL* materialIndex) {
+    using C = FaceObject::LineColouring;
+    const bool indexed = binding == Binding::PerPartIndexed || binding == Binding::PerFaceIndexed ||
+                         binding == Binding::PerVertexIndexed;
+    const C colouring = binding == Binding::PerPart || binding == Binding::PerPartIndexed   ? C::PerSegment
+                        : binding == Binding::PerFace || binding == Binding::PerFaceIndexed ? C::PerPolyline
+                                                                                            : C::PerVertex;
+    if (indexed || colouring != C::PerVertex) {
+        // In order (no index) the colours are counted by segment or polyline; PER_VERTEX_INDEXED
+        // without materialIndex follows the point indices.
+        f.makeLineSegments(std::move(list), colouring, indexed ? materialIndex : nullptr);
+        return;
+    }
+    // PER_VERTEX: every vertex takes the next colour.
+    VectorL order(f.lineIndex->count());
+    std::int32_t next = 0;
+    for (std::int32_t i = 0; i < order.count(); ++i) order[i] = (*f.lineIndex)[i] >= 0 ? next++ : -1;
+    f.makeLineSegments(std::move(list), colouring, &order);
+}
+
 // VRML 1 and Inventor colours by material binding become the face set's per-face colours: the
 // Material's diffuse list (or a VertexProperty's orderedRGBA) by face, by part, by vertex, in order
 // or through materialIndex. Face sets keep one colour per face, so a face bound per vertex takes
@@ -135,7 +156,12 @@ void bindMaterials(FaceObject& f, ShapeNode& shape, const Vrml1ShapeState& state
         list = state.diffuseColours->clone();
     }
     f.settings.colorPerVertex = false;
-    if (!list || list->rows() == 0 || !f.coordIndex) return;
+    if (!list || list->rows() == 0) return;
+    if (!f.coordIndex && f.lineIndex && binding != Binding::Default && binding != Binding::Overall) {
+        bindLineMaterials(f, std::move(list), binding, materialIndex.get());
+        return;
+    }
+    if (!f.coordIndex) return;
     const std::int32_t rows = list->rows();
     if (binding == Binding::Default || binding == Binding::Overall) {
         if (ownColours)
