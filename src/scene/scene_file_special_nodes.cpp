@@ -2,7 +2,9 @@
 // and their definitions, sound nodes, and the viewpoint made for a file that has none.
 #include "scene/scene_file_special_nodes.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "scene/group_node.h"
 #include "scene/node_table.h"
@@ -26,7 +28,34 @@ void countViewpoints(Node& node, long& n) {
         for (std::size_t i = 0; i < g->childCount(); ++i) countViewpoints(*g->child(i), n);
 }
 
+// The viewpoints inside inline groups, and the first one outside them in tree order.
+void collectInlineViewpoints(GroupNode& group, bool insideInline, std::vector<Node*>& out, ViewPoint*& firstKept) {
+    for (std::size_t i = 0; i < group.childCount(); ++i) {
+        Node* child = group.child(i);
+        if (auto* vp = dynamic_cast<ViewPoint*>(child)) {
+            if (insideInline)
+                out.push_back(child);
+            else if (!firstKept)
+                firstKept = vp;
+        }
+        if (GroupNode* g = child->asGroupNode())
+            collectInlineViewpoints(*g, insideInline || g->isInline, out, firstKept);
+    }
+}
+
 }  // namespace
+
+long eliminateInlineViewpoints(GroupNode& root) {
+    std::vector<Node*> doomed;
+    ViewPoint* firstKept = nullptr;
+    collectInlineViewpoints(root, root.isInline, doomed, firstKept);
+    const bool initialGoes =
+        std::find(doomed.begin(), doomed.end(), static_cast<Node*>(initialViewpoint())) != doomed.end();
+    for (Node* v : doomed) v->detachFromParent();  // the returned owner deletes it at once
+    // The file's own first viewpoint takes the place of an inline one that was read before it.
+    if (initialGoes) setInitialViewpoint(firstKept);
+    return long(doomed.size());
+}
 
 void installSpecialNodeSupport() {
     registerSpecialNodeReaders();

@@ -5,4 +5,9 @@ namespace kinemo {
 
 void installSpecialNodeSupport();
 
+class GroupNode;
+// Deletes the viewpoints that came with inline files (they would crowd the viewpoint list with
+// other products' cameras); returns how many went.
+long eliminateInlineViewpoints(GroupNode& root);
+
 }  // namespace kinemo

@@ -536,7 +536,10 @@ const char* Scene::readFromString(const char* text, std::size_t length) {
     if (!text) return nullptr;
     // The readers need a zero byte after the text.
     const char* p = readOwnedText(std::string(text, length));
-    return p ? text + (p - lastText.data()) : nullptr;
+    const char* result = p ? text + (p - lastText.data()) : nullptr;
+    // Nothing read keeps a pointer into the text: its copy goes at once.
+    std::string().swap(lastText);
+    return result;
 }
 
 const char* Scene::readOwnedText(std::string&& text) {
@@ -569,7 +572,12 @@ const char* Scene::readOwnedText(std::string&& text) {
         SceneReader reader(this, *root_, buffer->data(), buffer->data() + buffer->size());
         p = reader.run();
     }
-    // After the loop: the viewpoint stands under the root, one exists, bounds are current.
+    // After the loop: viewpoints of inline files go, the viewpoint stands under the root, one
+    // exists, bounds are current.
+    if (getDefinitionBool("EllimianteInlineViewpoints", true)) {
+        const long n = eliminateInlineViewpoints(*root_);
+        if (n > 0) sceneLog(formatC("Scene::readFromString removed %ld viewpoints of inline files\n", n));
+    }
     SceneFileHooks& hooks = sceneFileHooks();
     if (!currentViewpoint && hooks.firstViewpointRead) {
         currentViewpoint = hooks.firstViewpointRead();
@@ -688,6 +696,8 @@ Scene* Scene::readFromFile(std::string_view path) {
     scene->root().setName("root");
     scene->root().updateBounds();
     showStatus("File loaded");
+    // Everything read was copied out of the text, which is as large as the file: it goes now.
+    std::string().swap(scene->lastText);
     postLoad(*scene);
     scene->loadSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return scene;

@@ -144,6 +144,9 @@ ViewPoint::ViewPoint() : TransformNode(false), names_(std::make_unique<TextHolde
 
 ViewPoint::~ViewPoint() {
     ViewpointState& s = state();
+    // Viewpoint steps count from the index offset: one that goes from before it moves it down.
+    const auto at = std::find(s.list.begin(), s.list.end(), this);
+    if (at != s.list.end() && int(at - s.list.begin()) < s.indexOffset) --s.indexOffset;
     s.list.erase(std::remove(s.list.begin(), s.list.end(), this), s.list.end());
     if (s.current == this) s.current = nullptr;
     if (s.initial == this) s.initial = nullptr;
@@ -354,6 +357,11 @@ void clearViewpoints() {
 void clearViewpointList() { state().list.clear(); }
 
 ViewPoint* initialViewpoint() { return state().initial; }
+
+void setInitialViewpoint(ViewPoint* viewpoint) {
+    state().initial = viewpoint;
+    if (viewpoint) activate(*viewpoint);
+}
 int viewpointIndexOffset() { return state().indexOffset; }
 void setViewpointListChangedHandler(std::function<void()> handler) { state().listChanged = std::move(handler); }
 

@@ -102,6 +102,8 @@ void clearViewpoints();
 void clearViewpointList();
 // The first viewpoint read from a VRML "Viewpoint" since the last clearViewpoints.
 ViewPoint* initialViewpoint();
+// Makes viewpoint the first one read (and current), as if it had come first.
+void setInitialViewpoint(ViewPoint* viewpoint);
 // The list length when the last VRML "Viewpoint" was read: viewpoint steps look up offset + index.
 int viewpointIndexOffset();
 // Called after the list grew (the viewpoint editing window refreshes itself).

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "core/definitions.h"
 #include "scene/def_registry.h"
 #include "scene/node_table.h"
 #include "scene/reading_state.h"
 #include "scene/scene.h"
 #include "scene/scene_binary.h"
+#include "scene/viewpoint.h"
 #include "scene_files_support.h"
 #include "text/text_form.h"
 
@@ -224,6 +226,37 @@ TEST_F(SceneReaderTest, AnInlineLeavesTheIncludingFilesStateAlone) {
     EXPECT_EQ(groups[2]->childCount(), 1u);
     // The first group kept its node table entry.
     EXPECT_EQ(nodeTable().at(groups[0]->id()), groups[0]);
+}
+
+long countViewpointNodes(const GroupNode& g) {
+    long n = 0;
+    for (std::size_t i = 0; i < g.childCount(); ++i) {
+        if (dynamic_cast<const ViewPoint*>(g.child(i))) ++n;
+        if (const GroupNode* c = g.child(i)->asGroupNode()) n += countViewpointNodes(*c);
+    }
+    return n;
+}
+
+TEST_F(SceneReaderTest, ViewpointsOfInlineFilesAreDeletedUnlessTheSettingKeepsThem) {
+    TempFolder dir;
+    putFile(dir.file("part.wrl"),
+            "#VRML V2.0 utf8\nViewpoint { position 0 0 50 description \"part camera\" }\n"
+            "Transform { children [ Viewpoint { position 1 0 50 } Shape { geometry Box { } } ] }\n");
+    putFile(dir.file("main.wrl"),
+            "#VRML V2.0 utf8\nInline { url \"part.wrl\" }\nViewpoint { position 0 0 9 description \"main\" }\n");
+    Scene* scene = Scene::readFromFile(dir.file("main.wrl"));
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(countViewpointNodes(scene->root()), 1);
+    auto* current = dynamic_cast<ViewPoint*>(scene->currentViewpoint);
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->initialTransform.translation()[2], 9.0f);
+    EXPECT_EQ(current->parent(), &scene->root());
+
+    definitionsFile().setBool("EllimianteInlineViewpoints", false);
+    scene = Scene::readFromFile(dir.file("main.wrl"));
+    definitionsFile().setBool("EllimianteInlineViewpoints", true);
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(countViewpointNodes(scene->root()), 3);
 }
 
 TEST_F(SceneReaderTest, HostileTextNeverCrashes) {
