@@ -66,7 +66,9 @@ const char* ElevationGrid::readFromString(const char* text, const char* end, Sha
         } else if (k == kw::color) {
             const char* q = pos;
             while (q < end && (*q == ' ' || *q == '\t' || *q == '\r' || *q == '\n')) ++q;
-            if (q < end && *q == '[') pos = reading::readMatrix(pos, end, 3, colours, 0);
+            const bool nodeName = std::size_t(end - q) >= 5 && std::memcmp(q, "Color", 5) == 0;
+            if (!nodeName && (reading::binaryLists() || (q < end && *q == '[')))
+                pos = reading::readMatrix(pos, end, 3, colours, 0);
         } else if (k == kw::vector) {
             pos = reading::readMatrix(pos, end, 3, normals, MatrixF::KindNormals);
         } else if (k == kw::point) {
@@ -119,28 +121,53 @@ bool ElevationGrid::build(ShapeNode* node) {
             p[1] = float(heights[std::size_t(j) * std::size_t(nx) + std::size_t(i)] * scale);
             p[2] = float(j * zSpacing * scale);
         }
+    // Two triangles per cell, wound as the grid faces (ccw off turns them), numbered like the grid
+    // points: the per-vertex lists below are this list, so they follow the points through reading.
     const std::int32_t quads = (nx - 1) * (nz - 1);
-    face->coordIndex = std::make_unique<VectorL>(quads * 5 - 1);
-    std::int32_t* c = face->coordIndex->data();
+    const std::int32_t length = quads * 8 - 1;
+    auto cornerList = std::make_unique<VectorL>(length);
+    std::int32_t* c = cornerList->data();
     std::int32_t w = 0;
+    auto triangle = [&](std::int32_t a, std::int32_t b, std::int32_t d) {
+        c[w++] = a;
+        c[w++] = settings.ccw ? b : d;
+        c[w++] = settings.ccw ? d : b;
+        if (w < length) c[w++] = -1;
+    };
     for (std::int32_t j = 0; j + 1 < nz; ++j)
         for (std::int32_t i = 0; i + 1 < nx; ++i) {
-            c[w++] = j * nx + i;
-            c[w++] = (j + 1) * nx + i;
-            c[w++] = (j + 1) * nx + i + 1;
-            c[w++] = j * nx + i + 1;
-            if (w < quads * 5 - 1) c[w++] = -1;
+            const std::int32_t a = j * nx + i, b = (j + 1) * nx + i, d = (j + 1) * nx + i + 1, e = j * nx + i + 1;
+            triangle(a, b, d);
+            triangle(a, d, e);
         }
+    face->settings.ccw = true;
+    auto perCell = [&]() {
+        // one entry per corner naming its cell, -1 between the triangles
+        auto list = std::make_unique<VectorL>(length);
+        for (std::int32_t k = 0; k < length; ++k) (*list)[k] = (k % 4 == 3) ? -1 : k / 8;
+        return list;
+    };
+    face->coordIndex = std::make_unique<VectorL>(*cornerList);
+    face->coordIndex->setKind(VectorL::KindCoordinateIndex);
+    bool colourPerPoint = false;
     if (colours) {
-        if (!colorPerVertex && colours->rows() >= quads) {
+        if (colorPerVertex && colours->rows() >= nx * nz) {
+            colourPerPoint = true;  // given to the mesh once it is read, see below
+        } else if (!colorPerVertex && colours->rows() >= quads) {
             face->colours = colours->clone();
+            face->colorIndex = std::make_unique<VectorL>(quads * 2);
+            for (std::int32_t t = 0; t < quads * 2; ++t) (*face->colorIndex)[t] = t / 2;
         } else {
-            sceneReport("ElevationGrid: colours per vertex are not drawn", 0, false);
+            sceneReport(formatC("ElevationGrid: %ld colours for %ld %s, colours dropped", long(colours->rows()),
+                                long(colorPerVertex ? nx * nz : quads), colorPerVertex ? "points" : "cells"),
+                        0, true);
         }
     }
     if (normals && normals->rows() >= (normalPerVertex ? nx * nz : quads)) {
         face->normals = normals->clone();
-        face->settings.normalBinding = normalPerVertex ? Binding::PerVertexIndexed : Binding::PerFace;
+        face->normalIndex = normalPerVertex ? std::make_unique<VectorL>(*cornerList) : perCell();
+        face->normalIndex->setKind(VectorL::KindNormalIndex);
+        face->settings.normalBinding = Binding::PerVertexIndexed;
     }
     if (textured) {
         face->texCoord = std::make_unique<MatrixF>(nx * nz, 2);
@@ -155,10 +182,19 @@ bool ElevationGrid::build(ShapeNode* node) {
                 }
             }
         face->texCoordWork = face->texCoord->clone();
-        face->texCoordIndex = std::make_unique<VectorL>(*face->coordIndex);
+        face->texCoordIndex = std::make_unique<VectorL>(*cornerList);
     }
     face->setState(FaceObject::Cleaned);
     if (!face->finishReading(node, nullptr)) return false;
+    if (colourPerPoint && face->coordIndex && face->coordIndex->count() == length) {
+        // Reading keeps the corners where they are (the triangles are already wound), so the grid's
+        // own corner list names every corner's colour; drawing blends them across the triangles.
+        face->colours = colours->clone();
+        face->colorIndex = std::move(cornerList);
+        face->settings.colorPerVertex = true;
+        face->setState(FaceObject::Cleaned);
+        face->prepare();
+    }
     mesh_ = std::move(face);
     for (int i = 0; i < 3; ++i)
         boundsMin[i] = mesh_->boundsMin[i], boundsMax[i] = mesh_->boundsMax[i], centre[i] = mesh_->centre[i];
@@ -166,12 +202,6 @@ bool ElevationGrid::build(ShapeNode* node) {
 }
 
 void ElevationGrid::writeText(std::string& out) const {
-    // A grid with colours, normals or texture points of its own is written as its face set, which
-    // keeps them; a plain one as the grid.
-    if (colours || normals || texCoord) {
-        if (mesh_) mesh_->writeText(out);
-        return;
-    }
     if (!mesh_) return;
     out += " ElevationGrid {";
     out += formatC("\n    xDimension %ld\n    zDimension %ld", long(xDimension), long(zDimension));
@@ -186,6 +216,24 @@ void ElevationGrid::writeText(std::string& out) const {
         appendFixed(out, heights[i], 4);
     }
     out += "]";
+    // Colours, normals and texture points as the grid took them: those it dropped are not written.
+    if (mesh_->colours) {
+        out += "\n    color Color { color ";
+        colours->writeText(out, 4, true, 2);
+        out += " }";
+        if (!colorPerVertex) out += "\n    colorPerVertex FALSE";
+    }
+    if (mesh_->normals && normals && mesh_->settings.creaseAngle < 0) {
+        out += "\n    normal Normal { vector ";
+        normals->writeText(out, 3, true, 1);
+        out += " }";
+        if (!normalPerVertex) out += "\n    normalPerVertex FALSE";
+    }
+    if (texCoord && mesh_->textured() && texCoord->rows() >= xDimension * zDimension) {
+        out += "\n    texCoord TextureCoordinate { point ";
+        texCoord->writeText(out, 4, true, 2);
+        out += " }";
+    }
     if (settings.creaseAngle > 0) {
         out += "\n    creaseAngle ";
         appendFixed(out, settings.creaseAngle, 6);

@@ -262,6 +262,7 @@ void FaceObject::transformBy(const float m[9], const float offset[3]) {
 
 bool FaceObject::sameContent(const FaceObject& o) const {
     return settings.solid == o.settings.solid && settings.ccw == o.settings.ccw &&
+           settings.colorPerVertex == o.settings.colorPerVertex &&
            (settings.creaseAngle < 0) == (o.settings.creaseAngle < 0) &&
            (settings.creaseAngle < 0 || settings.creaseAngle == o.settings.creaseAngle) &&
            texCoordNull == o.texCoordNull && sameList(points, o.points) && sameList(normals, o.normals) &&
@@ -485,9 +486,12 @@ void FaceObject::buildRenderArrays() {
     const std::int32_t* ti = tex && texCoordIndex && texCoordIndex->count() == n ? texCoordIndex->data() : nullptr;
     if (!ti) tex = nullptr;
     const std::int32_t texRows = tex ? tex->rows() : 0;
-    const std::int32_t* col = colours && colorIndex && colorIndex->count() >= triangles && !settings.colorPerVertex
-                                  ? colorIndex->data()
-                                  : nullptr;
+    // Colours per face (one index per triangle) or per vertex (one per entry of coordIndex).
+    const bool colourPerVertex = settings.colorPerVertex && colorIndex && colorIndex->count() == n;
+    const std::int32_t* col =
+        colours && colorIndex && (colourPerVertex || (colorIndex->count() >= triangles && !settings.colorPerVertex))
+            ? colorIndex->data()
+            : nullptr;
     const std::int32_t colourRows = colours ? colours->rows() : 0;
     if (normals && !ni) sceneReport("Parser problem: expected normals not found", 0, true);
     bool badPoint = false, badNormal = false, badTex = false;
@@ -525,7 +529,7 @@ void FaceObject::buildRenderArrays() {
             }
             std::int32_t ck = -1;
             if (col) {
-                ck = col[t];
+                ck = colourPerVertex ? col[pos] : col[t];
                 if (ck < 0 || ck >= colourRows) ck = colourRows - 1;
             }
             arrays_.indices[std::size_t(t) * 3 + j] = std::uint32_t(table.insert(p, nk, tk, ck));
