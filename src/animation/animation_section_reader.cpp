@@ -5,7 +5,6 @@
 #include "animation/animation_group_ref.h"
 #include "animation/animation_section.h"
 #include "animation/colour_steps.h"
-#include "animation/kept_block_step.h"
 #include "animation/light_step.h"
 #include "animation/move_animation.h"
 #include "animation/parameter_step.h"
@@ -174,7 +173,7 @@ private:
             }
             case Key::Move: {
                 auto m = std::make_unique<MoveAnimationObject>();
-                const char* next = m->readFromText(after);
+                const char* next = m->readFromText(after, &stepHolder());
                 if (version_ > 5.01f) {
                     for (std::size_t i = 0; i < m->moveCount(); ++i)
                         if (auto* s = dynamic_cast<ScaleAnimationObject*>(m->move(i))) s->speedAdjusted = true;
@@ -235,62 +234,16 @@ private:
                 append(std::move(m));
                 return after;
             }
-            case Key::Position:
-                return keep(key, action, after);
+            case Key::Position: {
+                auto m = std::make_unique<MoveAnimationObject>();
+                const char* next = m->readPositionBlock(after);
+                append(std::move(m));
+                return next;
+            }
             case Key::Unknown:
                 return after;
         }
         return after;
-    }
-
-    // The block from its line start to the next header's line start, kept verbatim.
-    const char* keep(Key key, const char* action, const char* after) {
-        const char* begin = action;
-        if (begin - text_ >= 3 && std::strncmp(begin - 3, "# [", 3) == 0) begin -= 3;
-        if (begin - text_ >= 1 && begin[-1] == '\n') --begin;
-        const char* end = nextBlockHeader(after);
-        const char* cut = end;
-        if (cut - after >= 3 && std::strncmp(cut - 3, "# [", 3) == 0)
-            cut -= 3;
-        else if (cut - after >= 2 && std::strncmp(cut - 2, "# ", 2) == 0)
-            cut -= 2;
-        if (cut > after && cut[-1] == '\n') --cut;
-        const std::string_view name(action + 8, std::size_t(std::strcspn(action + 8, "]\n")));
-        const BlockText keys(std::string_view(after, std::size_t(cut - after)));
-        double duration = 0.0001;
-        bool idIsNode = false;
-        switch (key) {
-            case Key::Color:
-                duration = keys.number("duration", 0);
-                idIsNode = true;
-                break;
-            case Key::Blink:
-                duration = (keys.number("onDuration", 0.5) + keys.number("offDuration", 0.5)) *
-                           clampDuration(keys.integer("numCycle", 5));
-                idIsNode = true;
-                break;
-            case Key::ShapeParameter:
-                duration = keys.number("duration", 1);
-                idIsNode = true;
-                break;
-            case Key::Viewpoint:
-                duration = versionAtLeast(version_, 2) ? keys.number("duration", 0) : 0;
-                break;
-            case Key::MoveText:
-                duration = versionAtLeast(version_, 2) ? keys.number("duration", 0) : 0;
-                break;
-            case Key::Position:
-                idIsNode = true;
-                break;
-            default:
-                break;
-        }
-        auto step = std::make_unique<KeptBlockStep>(std::string(name), std::string(begin, std::size_t(cut - begin)),
-                                                    idIsNode, clampDuration(duration, 1.0e6));
-        if (key == Key::Color || key == Key::Blink)
-            step->dowait = !versionAtLeast(version_, 3.005) || keys.boolean("dowait", true);
-        append(std::move(step));
-        return cut > after ? cut : after;
     }
 
     const char* newChapter(const char* after) {

@@ -39,6 +39,10 @@ public:
 
 protected:
     double hugeDuration() const override { return 1.0e-6; }
+    void mapDirections(const std::function<void(float v[3], bool isAxis)>& map) override {
+        for (auto& t : translations) map(t.data(), false);
+        for (auto& r : rotations) map(r.data(), true);
+    }
 };
 
 // Reads a motion data file's text (path names it in messages). Reports and gives none when the

@@ -4,12 +4,15 @@
 #include <cstring>
 
 #include "animation/animation_group.h"
+#include "animation/animation_section.h"
 #include "animation/motion_data.h"
 #include "animation/section_keys.h"
+#include "core/definitions.h"
 #include "core/messages.h"
 #include "core/numbers.h"
 #include "scene/group_node.h"
 #include "scene/node_table.h"
+#include "scene/reading_state.h"
 #include "scene/transform_math.h"
 
 namespace kinemo {
@@ -56,9 +59,34 @@ void writeSpeed(std::string& out, float speed) { out += formatC("\n#   speed %f"
 
 Node* MoveObject::getComponent() const { return component_; }
 
+void MoveObject::replaceComponent(Node* node) { component_ = node ? node->asGroupNode() : nullptr; }
+
 bool MoveObject::setComponent(Node* node) {
     GroupNode* g = node ? node->asGroupNode() : nullptr;
-    if (!g) return false;
+    const bool align = preferencesFile().getFloat("AlignClonesGlobally", 0.0f) > 0.5f;
+    if (!g) {
+        if (align) reportMessage(node ? "Some nodes are not groups" : "Some nodes are undefined", 1, true);
+        return false;
+    }
+    // A first part is no change of frame; the same part neither.
+    if (align && component_ && component_ != g) {
+        TransformData& from = component_->initialTransform;
+        TransformData& to = g->initialTransform;
+        mapDirections([&](float v[3], bool isAxis) {
+            const double before = std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1] + double(v[2]) * v[2]);
+            float world[3], local[3];
+            from.toGlobalDirection(v, world);
+            to.toLocalDirection(world, local);
+            if (!tmath::finite3(local)) return;
+            if (isAxis) {
+                const double after =
+                    std::sqrt(double(local[0]) * local[0] + double(local[1]) * local[1] + double(local[2]) * local[2]);
+                if (!(after > 1.0e-30)) return;
+                for (int i = 0; i < 3; ++i) local[i] = float(local[i] * before / after);
+            }
+            for (int i = 0; i < 3; ++i) v[i] = local[i];
+        });
+    }
     component_ = g;
     return true;
 }
@@ -351,7 +379,7 @@ void MoveAnimationObject::appendMove(std::unique_ptr<MoveObject> move) {
     if (!move) return;
     move->setParent(parent());
     move->dowait = true;
-    if (component_) move->setComponent(component_);
+    if (component_) move->replaceComponent(component_);
     moves_.push_back(std::move(move));
 }
 
@@ -364,6 +392,23 @@ bool MoveAnimationObject::setComponent(Node* node) {
     for (auto& m : moves_) m->setComponent(g);
     return true;
 }
+
+namespace {
+
+// The pose that the move containers of chapter leave their parts in, from the initial pose.
+void playMovesToTheirEnds(AnimationGroup& chapter) {
+    for (std::size_t i = 0; i < chapter.childCount(); ++i) {
+        AnimationAtom* step = chapter.child(i);
+        for (std::size_t m = 0; m < step->moveCount(); ++m) {
+            AnimationAtom* move = step->moveAt(m);
+            if (!move) continue;
+            move->getRef().getCurrentState();
+            move->animate(move->getRef(), 1.0e30, true);
+        }
+    }
+}
+
+}  // namespace
 
 void MoveAnimationObject::makeInstantaneous() {
     for (auto& m : moves_) m->makeInstantaneous();
@@ -391,8 +436,9 @@ std::unique_ptr<AnimationAtom> MoveAnimationObject::createReverseSteps(Animation
     return c;
 }
 
-const char* MoveAnimationObject::readFromText(const char* text) {
+const char* MoveAnimationObject::readFromText(const char* text, AnimationGroup* chapterSoFar) {
     BlockText block(text, "[END]");
+    const bool frameOfParent = chapterSoFar && !versionAtLeast(readingState().fileVersion, 2.075);
     const std::int32_t id = block.integer("id", -1);
     dowait = block.boolean("dowait", true);
     Node* node = id >= 0 ? nodeTable().at(id) : nullptr;
@@ -403,6 +449,7 @@ const char* MoveAnimationObject::readFromText(const char* text) {
         reportMessage("MoveAnimationObject has invalid GroupNode", 1, true);
     }
     componentId = id;
+    bool legacyPoseTaken = false;
     const std::string_view t = block.text();
     std::size_t pos = t.find("[STEP>>");
     while (pos != std::string_view::npos) {
@@ -427,10 +474,74 @@ const char* MoveAnimationObject::readFromText(const char* text) {
             m = std::make_unique<ComplexMoveAnimationObject>(parent(), false);
         if (m) {
             m->readBlock(sub);
+            MoveObject* raw = m.get();
             appendMove(std::move(m));
+            if (frameOfParent && component_) {
+                if (!legacyPoseTaken) {
+                    restoreInitialTransforms();
+                    playMovesToTheirEnds(*chapterSoFar);
+                    legacyPoseTaken = true;
+                }
+                if (auto* tr = dynamic_cast<TranslationAnimationObject*>(raw)) {
+                    const double inParent[3] = {tr->displ[0], tr->displ[1], tr->displ[2]};
+                    double local[3];
+                    component_->currentTransform.deltaToLocal(inParent, local);
+                    for (int i = 0; i < 3; ++i) tr->displ[std::size_t(i)] = tmath::clampToFloat(local[i]);
+                }
+                // The next sub-block starts where this motion ends.
+                raw->getRef().getCurrentState();
+                raw->animate(raw->getRef(), 1.0e30, true);
+            }
         }
         pos = next;
     }
+    if (legacyPoseTaken) restoreInitialTransforms();
+    return block.after();
+}
+
+const char* MoveAnimationObject::readPositionBlock(const char* text) {
+    BlockText block(text, "[END]");
+    const std::int32_t id = block.integer("id", -1);
+    Node* node = id >= 0 ? nodeTable().at(id) : nullptr;
+    componentId = id;
+    if (!node || !node->asGroupNode()) {
+        reportMessage("MoveAnimationObject has invalid GroupNode", 1, true);
+        return block.after();
+    }
+    component_ = node->asGroupNode();
+    double po[3] = {0, 0, 0}, pn[3] = {0, 0, 0}, ro[4] = {0, 0, 1, 0}, rn[4] = {0, 0, 1, 0};
+    block.numbers("po", po, 3);
+    block.numbers("pn", pn, 3);
+    block.numbers("ro", ro, 4);
+    block.numbers("rn", rn, 4);
+    const TransformData& frame = component_->initialTransform;
+    bool turned = false;
+    for (int i = 0; i < 4; ++i) turned = turned || std::fabs(ro[i] - rn[i]) > 0.0001;
+    const Quat qOld = tmath::fromAxisAngle(ro[0], ro[1], ro[2], ro[3]);
+    const Quat qNew = tmath::fromAxisAngle(rn[0], rn[1], rn[2], rn[3]);
+    if (turned) {
+        // The turn in the part's own frame: new = old * turn.
+        const Quat turn = tmath::multiply({qOld.w, -qOld.x, -qOld.y, -qOld.z}, qNew);
+        auto r = std::make_unique<RotationAnimationObject>(parent(), false);
+        float axisAngle[4];
+        tmath::toAxisAngle(turn, axisAngle);
+        for (int i = 0; i < 4; ++i) r->rot[std::size_t(i)] = axisAngle[i];
+        for (int i = 0; i < 3; ++i) r->center[std::size_t(i)] = frame.center()[i];
+        appendMove(std::move(r));
+    }
+    // The way from the old to the new position, along the part's axes and scale at the new
+    // rotation.
+    const double way[3] = {pn[0] - po[0], pn[1] - po[1], pn[2] - po[2]};
+    double along[3];
+    rotate({qNew.w, -qNew.x, -qNew.y, -qNew.z}, way, along);
+    auto t = std::make_unique<TranslationAnimationObject>(parent(), false);
+    t->speed = 1.0f;
+    const float* scale = frame.scale();
+    for (int i = 0; i < 3; ++i) {
+        const double s = std::fabs(scale[i]) > TransformData::kSmallestScale ? scale[i] : 1.0;
+        t->displ[std::size_t(i)] = tmath::clampToFloat(along[i] / s);
+    }
+    appendMove(std::move(t));
     return block.after();
 }
 

@@ -4,6 +4,7 @@
 // computes the part's pose at a weight from the state its record captured at its start.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,8 +21,12 @@ public:
 
     bool isElementaryMove() const override { return true; }
     Node* getComponent() const override;
+    // Group nodes only. When the part changes and the preference "AlignClonesGlobally" is on
+    // (above 0.5), the motion's directions are carried from the old part's frame into the new
+    // one's, so that the new part moves the same way in the scene.
     bool setComponent(Node* node) override;
-    void replaceComponent(Node* node) override { setComponent(node); }
+    // Takes the node without checks or conversion (reading, substitution).
+    void replaceComponent(Node* node) override;
     void makeInstantaneous() override { speed = 1.0e30f; }
     // Amount / |speed|, with the guards for tiny speeds and huge durations.
     double getRunTime() const override;
@@ -50,6 +55,9 @@ public:
 protected:
     // What a duration above 1e6 s becomes.
     virtual double hugeDuration() const { return 1.0e-6; }
+    // Passes every direction-like parameter through map: displacements as they are, axes
+    // keeping their length.
+    virtual void mapDirections(const std::function<void(float v[3], bool isAxis)>& map) {}
     GroupNode* component_ = nullptr;
 };
 
@@ -67,6 +75,9 @@ public:
     void readBlock(const BlockText& block) override;
 
     std::array<float, 3> displ{0, 0, 0};
+
+protected:
+    void mapDirections(const std::function<void(float v[3], bool isAxis)>& map) override { map(displ.data(), false); }
 };
 
 class RotationAnimationObject : public MoveObject {
@@ -88,6 +99,7 @@ public:
 protected:
     // Translation and rotation at weight w, with the pivot kept fixed.
     void poseAt(const RotationAnimationRef& ref, double w, double t[3], float r[4]) const;
+    void mapDirections(const std::function<void(float v[3], bool isAxis)>& map) override { map(rot.data(), true); }
 };
 
 class TransRotAnimationObject : public RotationAnimationObject {
@@ -103,6 +115,12 @@ public:
     void readBlock(const BlockText& block) override;
 
     std::array<float, 3> displ{0, 0, 0};
+
+protected:
+    void mapDirections(const std::function<void(float v[3], bool isAxis)>& map) override {
+        map(rot.data(), true);
+        map(displ.data(), false);
+    }
 };
 
 class ScaleAnimationObject : public MoveObject {
@@ -157,7 +175,15 @@ public:
     std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup& chapter) override;
     // Reads "id" and "dowait" and the sub-blocks up to "[END]"; a node that is not found keeps
     // its id and the moves are kept (the next save writes -1).
-    const char* readFromText(const char* text) override;
+    const char* readFromText(const char* text) override { return readFromText(text, nullptr); }
+    // The same; files before version 2.075 hold a translation in the frame the part hangs in,
+    // and with chapterSoFar (the chapter read up to this block) it is taken into the part's own
+    // frame at the pose the moves read so far leave the part in.
+    const char* readFromText(const char* text, AnimationGroup* chapterSoFar);
+    // The legacy "ACTION>>POSITION" block: the part's old and new position ("po", "pn") and
+    // rotation ("ro", "rn") become a rotation about the part's centre (when the rotations differ)
+    // and a translation at speed 1.
+    const char* readPositionBlock(const char* text);
     bool writeToFile(std::FILE* file) override;
     void writeBlock(std::string& out) const override;
 

@@ -7,7 +7,6 @@
 
 #include "animation/animation_group_ref.h"
 #include "animation/colour_steps.h"
-#include "animation/kept_block_step.h"
 #include "animation/move_animation.h"
 #include "animation/stop_pause_steps.h"
 #include "animation/text_step.h"
@@ -212,6 +211,74 @@ TEST_F(AnimationSectionTest, OldColourKeysGiveTheColourDirectionAndAnInitialColo
     EXPECT_TRUE(first->dowait);
     EXPECT_EQ(second->change.colourDirection[0], MaterialChange::kRestore);
     EXPECT_EQ(second->change.diffuseIntensity, MaterialChange::kRestore);
+}
+
+}  // namespace
+}  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+const std::string kChapterHead = "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n";
+
+TEST_F(AnimationSectionTest, APositionBlockTurnsAndMovesThePartToItsNewPose) {
+    GroupNode* a = findGroup(*scene.root, "A");
+    a->initialTransform.setCenter(1, 0, 0);
+    a->currentTransform.setCenter(1, 0, 0);
+    read(kChapterHead +
+         "\n# [ACTION>>POSITION]\n# id 2\n# po (0, 0, 0)\n# pn (10, 0, 5)\n# ro (0, 0, 1, 0)\n"
+         "# rn (0, 1, 0, 1.5708)\n# [END]\n"
+         "\n# [ACTION>>POSITION]\n# id 3\n# po (1, 1, 1)\n# pn (1, 4, 1)\n# ro (0, 0, 1, 0)\n# rn (0, 0, 1, 0)\n"
+         "# [END]\n\n# ANIMGROUP_END\n");
+    AnimationGroup* c = chapterList().at(0);
+    ASSERT_EQ(c->childCount(), 2u);
+    auto* turnAndMove = dynamic_cast<MoveAnimationObject*>(c->child(0));
+    auto* moveOnly = dynamic_cast<MoveAnimationObject*>(c->child(1));
+    ASSERT_TRUE(turnAndMove && moveOnly);
+    ASSERT_EQ(turnAndMove->moveCount(), 2u);
+    EXPECT_EQ(moveOnly->moveCount(), 1u);
+    auto* turn = dynamic_cast<RotationAnimationObject*>(turnAndMove->move(0));
+    ASSERT_NE(turn, nullptr);
+    EXPECT_FLOAT_EQ(turn->center[0], 1);  // about the part's centre: its position stays
+    EXPECT_FLOAT_EQ(turnAndMove->move(1)->speed, 1.0f);
+    c->runChapterToEnd();
+    const float* t = a->currentTransform.translation();
+    const float* r = a->currentTransform.rotation();
+    EXPECT_NEAR(t[0], 10, 1e-3);
+    EXPECT_NEAR(t[1], 0, 1e-3);
+    EXPECT_NEAR(t[2], 5, 1e-3);
+    EXPECT_NEAR(r[1], 1, 1e-4);
+    EXPECT_NEAR(r[3], 1.5708, 1e-4);
+    EXPECT_NEAR(findGroup(*scene.root, "B")->currentTransform.translation()[1], 3, 1e-3);
+}
+
+TEST_F(AnimationSectionTest, TranslationsOfFilesBefore2075AreTakenIntoThePartsFrameAtItsPoseThen) {
+    const std::string blocks = kChapterHead +
+                               "\n# [ACTION>>MOVE]\n# id 2\n# dowait true\n#\n#   [STEP>>ROT]\n#   speed 1.0\n"
+                               "#   center (0, 0, 0)\n#   rot (0, 0, 1, 1.5708)\n# [END]\n"
+                               "\n# [ACTION>>MOVE]\n# id 2\n# dowait true\n#\n#   [STEP>>TRANS]\n#   speed 10\n"
+                               "#   displ (10, 0, 0)\n#\n# [END]\n\n# ANIMGROUP_END\n";
+    GroupNode* a = findGroup(*scene.root, "A");
+    for (float version : {2.07f, 2.075f}) {
+        reread(blocks, version);
+        AnimationGroup* c = chapterList().at(0);
+        auto* move = dynamic_cast<TranslationAnimationObject*>(c->child(1)->moveAt(0));
+        ASSERT_NE(move, nullptr);
+        // Reading leaves the part in its initial pose.
+        EXPECT_NEAR(a->currentTransform.rotation()[3], 0, 1e-6);
+        c->runChapterToEnd();
+        const float* t = a->currentTransform.translation();
+        if (version < 2.075f) {
+            // Along x of the frame the part hangs in, whatever the turn before.
+            EXPECT_NEAR(move->displ[1], -10, 1e-3);
+            EXPECT_NEAR(t[0], 10, 1e-3);
+            EXPECT_NEAR(t[1], 0, 1e-3);
+        } else {
+            EXPECT_FLOAT_EQ(move->displ[0], 10);
+            EXPECT_NEAR(t[0], 0, 1e-3);
+            EXPECT_NEAR(t[1], 10, 1e-3);
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "animation/motion_data.h"
+#include "core/definitions.h"
 #include "animation_test_support.h"
 #include "scene/testing/tree_builder.h"
 
@@ -211,6 +212,58 @@ TEST_F(MoveAnimationTest, AnOldScalingSpeedIsConvertedOnceWhenItsStartIsFirstCap
     const float speed = m->speed;
     m->getRef().getCurrentState();
     EXPECT_EQ(m->speed, speed);
+}
+
+}  // namespace
+}  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+class AlignClonesTest : public MoveAnimationTest {
+protected:
+    GroupNode* turned = nullptr;
+    void SetUp() override {
+        MoveAnimationTest::SetUp();
+        TreeBuilder(*scene.root).group("turned").rotate(0, 0, 1, float(3.14159265358979 / 2)).end();
+        turned = findGroup(*scene.root, "turned");
+    }
+    void TearDown() override {
+        preferencesFile().setFloat("AlignClonesGlobally", 0);
+        MoveAnimationTest::TearDown();
+    }
+};
+
+TEST_F(AlignClonesTest, WithTheSettingACopiedMotionMovesTheNewPartTheSameWayInTheScene) {
+    preferencesFile().setFloat("AlignClonesGlobally", 1);
+    auto container = std::make_unique<MoveAnimationObject>();
+    auto t = std::make_unique<TranslationAnimationObject>();
+    t->displ = {10, 0, 0};
+    auto r = std::make_unique<RotationAnimationObject>();
+    r->rot = {1, 0, 0, 0.5f};
+    container->appendMove(std::move(t));
+    container->appendMove(std::move(r));
+    ASSERT_TRUE(container->setComponent(part));
+    ASSERT_TRUE(container->setComponent(turned));
+    // The part's x is the turned part's -y.
+    auto* moved = dynamic_cast<TranslationAnimationObject*>(container->move(0));
+    EXPECT_NEAR(moved->displ[0], 0, 1e-4);
+    EXPECT_NEAR(moved->displ[1], -10, 1e-4);
+    auto* spun = dynamic_cast<RotationAnimationObject*>(container->move(1));
+    EXPECT_NEAR(spun->rot[1], -1, 1e-4);
+    EXPECT_FLOAT_EQ(spun->rot[3], 0.5f);
+    EXPECT_FALSE(container->move(0)->setComponent(nullptr));
+    EXPECT_TRUE(reported("Some nodes are undefined"));
+}
+
+TEST_F(AlignClonesTest, WithoutTheSettingTheMotionKeepsItsOwnNumbers) {
+    auto t = std::make_unique<TranslationAnimationObject>();
+    t->displ = {10, 0, 0};
+    t->setComponent(part);
+    t->setComponent(turned);
+    EXPECT_FLOAT_EQ(t->displ[0], 10);
+    EXPECT_FALSE(t->setComponent(nullptr));
+    EXPECT_FALSE(reported("Some nodes are undefined"));
 }
 
 }  // namespace
