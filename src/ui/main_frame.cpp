@@ -388,6 +388,14 @@ void CMainFrame::showPlayerModel() {
     }
     const std::optional<PlayerButton> pressed = model->pressedButton();
     playerPanel_->showPressed(pressed ? static_cast<int>(*pressed) : -1);
+    if (playing_ && !pressed) {
+        // Where playback came to rest, for whoever steers the program from outside.
+        const AnimationState& state = animationState();
+        logLine(formatC("CMainFrame: playback stopped at %.3f s of %.3f s in chapter %d of %d", state.currentTime,
+                        state.currentChapter ? state.currentChapter->getRunTime() : 0.0,
+                        services_.currentChapterPosition(), services_.chapterCount()));
+    }
+    playing_ = pressed.has_value();
     playerPanel_->setSpeedPosition(model->speedPosition(), toQt(model->speedText()));
     playerPanel_->setProgressPosition(model->progressPosition(), toQt(model->progressText()));
     playerPanel_->setChapterCaption(toQt(model->chapterText()));

@@ -103,6 +103,7 @@ private:
     QAction* modeActions_[3] = {};
     TimingWindow* timingWindow_ = nullptr;
     const void* shownChapter_ = nullptr;
+    bool playing_ = false;
     bool initialised_ = false;
     bool closeAllowed_ = false;
 };
