@@ -7,6 +7,7 @@
 #include "scene/reading_state.h"
 #include "scene/scene.h"
 #include "scene/scene_file_hooks.h"
+#include "scene/viewpoint.h"
 #include "text/text_form.h"
 
 namespace kinemo {
@@ -47,6 +48,13 @@ void registerAnimationSectionHandlers() {
     hooks.writeAnimations = [](Scene&, std::FILE* file) {
         const std::string out = animationBlocks();
         return std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    };
+    hooks.viewpointsUsedBySteps = [](std::vector<const Node*>& used) {
+        if (AnimationGroup* root = rootChapterIfAny())
+            root->forEachDescendant([&](AnimationAtom& a) {
+                if (ViewPoint* v = a.targetViewpoint()) used.push_back(v);
+                return true;
+            });
     };
     // "kinemo-tool info" reports the listed chapters and every step below the root.
     auto previousCount = hooks.countContent;

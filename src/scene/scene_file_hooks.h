@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kinemo {
 
@@ -64,6 +65,8 @@ struct SceneFileHooks {
     // The headlight lives with the scene light when that is registered.
     std::function<bool()> headlight;
     std::function<void(bool)> setHeadlight;
+    // Adds the viewpoints that animation steps fly to (the animation layer fills it).
+    std::function<void(std::vector<const Node*>& used)> viewpointsUsedBySteps;
     // Fills the counts that need the geometry and animation layers.
     std::function<void(const Scene& scene, SceneCounts& counts)> countContent;
 };

@@ -3,6 +3,7 @@
 #include "scene/scene_file_special_nodes.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,25 @@ long eliminateInlineViewpoints(GroupNode& root) {
     // The file's own first viewpoint takes the place of an inline one that was read before it.
     if (initialGoes) setInitialViewpoint(firstKept);
     return long(doomed.size());
+}
+
+std::vector<Node*> unusedViewpoints(Scene& scene) {
+    std::vector<const Node*> used;
+    if (sceneFileHooks().viewpointsUsedBySteps) sceneFileHooks().viewpointsUsedBySteps(used);
+    used.push_back(scene.initialViewpoint);
+    used.push_back(scene.currentViewpoint);
+    std::vector<Node*> out;
+    // Depth first, children in order.
+    std::function<void(GroupNode&)> walk = [&](GroupNode& g) {
+        for (std::size_t i = 0; i < g.childCount(); ++i) {
+            Node* child = g.child(i);
+            if (dynamic_cast<ViewPoint*>(child) && std::find(used.begin(), used.end(), child) == used.end())
+                out.push_back(child);
+            if (GroupNode* sub = child->asGroupNode()) walk(*sub);
+        }
+    };
+    walk(scene.root());
+    return out;
 }
 
 void installSpecialNodeSupport() {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/definitions.h"
 #include "core/errors.h"
@@ -13,6 +14,7 @@
 #include "core/messages.h"
 #include "core/numbers.h"
 #include "core/paths.h"
+#include "core/platform.h"
 #include "core/utilities.h"
 #include "geometry/image.h"
 #include "scene/def_registry.h"
@@ -638,6 +640,16 @@ void postLoad(Scene& scene) {
                                   "Leaves of Assembly Tree' might improve performance.",
                                   perShape),
                           4, false);
+    }
+    // Older guides kept viewpoints that nothing flies to; the author may drop them (Cancel keeps them).
+    if (versionBelow(s.fileVersion, 3.14)) {
+        const std::vector<Node*> unused = unusedViewpoints(scene);
+        if (!unused.empty() &&
+            showMessageBox(
+                formatC("This file contains %ld unused viewpoints, do you want to remove them?", long(unused.size())),
+                "Brevalonix Kinemo Builder", MessageIcon::Question, MessageButtons::OkCancel,
+                MessageAnswer::Cancel) == MessageAnswer::Ok)
+            for (Node* v : unused) v->detachFromParent();
     }
     s.ownFormat = false;
     if (sceneFileHooks().handOver) sceneFileHooks().handOver(scene);

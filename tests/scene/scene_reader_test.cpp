@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/definitions.h"
+#include "core/headless_platform.h"
 #include "scene/def_registry.h"
 #include "scene/node_table.h"
 #include "scene/reading_state.h"
@@ -257,6 +258,39 @@ TEST_F(SceneReaderTest, ViewpointsOfInlineFilesAreDeletedUnlessTheSettingKeepsTh
     definitionsFile().setBool("EllimianteInlineViewpoints", true);
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(countViewpointNodes(scene->root()), 3);
+}
+
+TEST_F(SceneReaderTest, OlderFilesOfferToRemoveViewpointsThatNoStepUses) {
+    TempFolder dir;
+    const std::string body =
+        "Viewpoint { position 0 0 9 }\n"
+        "Transform { children [ Viewpoint { position 1 0 9 } Shape { geometry Box { } } ] }\n"
+        "Transform { children [ Viewpoint { position 2 0 9 } ] }\n";
+    putFile(dir.file("old.wrl"), "#VRML V2.0 utf8\n" + body);
+    putFile(dir.file("new.bvr"), "#KINEMML V2.0 utf8\n#Kinemo Builder Version 8.09\n" + body);
+    HeadlessPlatform headless;
+    setPlatform(&headless);
+
+    // Cancel is preselected: the viewpoints stay.
+    Scene* scene = Scene::readFromFile(dir.file("old.wrl"));
+    ASSERT_NE(scene, nullptr);
+    ASSERT_EQ(headless.messageBoxes().size(), 1u);
+    EXPECT_EQ(headless.messageBoxes()[0].text, "This file contains 2 unused viewpoints, do you want to remove them?");
+    EXPECT_EQ(headless.messageBoxes()[0].caption, "Brevalonix Kinemo Builder");
+    EXPECT_EQ(countViewpointNodes(scene->root()), 3);
+
+    headless.clearRecords();
+    headless.queueAnswer(MessageAnswer::Ok);
+    scene = Scene::readFromFile(dir.file("old.wrl"));
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(countViewpointNodes(scene->root()), 1);
+    EXPECT_EQ(scene->currentViewpoint->parent(), &scene->root());
+
+    // A recent guide is not asked about.
+    headless.clearRecords();
+    ASSERT_NE(Scene::readFromFile(dir.file("new.bvr")), nullptr);
+    EXPECT_TRUE(headless.messageBoxes().empty());
+    setPlatform(nullptr);
 }
 
 TEST_F(SceneReaderTest, HostileTextNeverCrashes) {
