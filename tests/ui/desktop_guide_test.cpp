@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -208,6 +210,50 @@ private slots:
         QCOMPARE(navigation->mouseMode(), MouseMode::Rotate);
         frame->findChild<QAction*>("actionTranslateMode")->trigger();
         QCOMPARE(navigation->mouseMode(), MouseMode::Translate);
+    }
+
+    void theReaderRotatesPansAndZoomsWithTheMouseWhilePlaying() {
+        ViewerView* view = frame->viewerView();
+        NavigationScene* scene = view->navigation()->scene();
+        QVERIFY(scene);
+        QTest::mouseClick(frame->playerPanel()->button(PlayerPanel::Button::PlayToEnd), Qt::LeftButton);
+        auto camera = [&] {
+            Camera c;
+            scene->getCamera(c);
+            return c;
+        };
+        auto drag = [&](QPoint from, QPoint to) {
+            QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+            QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(1, 1)), view->mapToGlobal(QPointF(from)),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(view, &move);
+            QMouseEvent move2(QEvent::MouseMove, QPointF(to), view->mapToGlobal(QPointF(to)), Qt::NoButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(view, &move2);
+            QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+        };
+        const QPoint centre = view->rect().center();
+        choose(frame->findChild<QAction*>("actionRotateMode"));
+        const Camera beforeRotation = camera();
+        drag(centre, centre + QPoint(40, 0));
+        QTRY_VERIFY(camera().orientation != beforeRotation.orientation);
+        choose(frame->findChild<QAction*>("actionTranslateMode"));
+        const Camera beforePan = camera();
+        drag(centre, centre + QPoint(0, 30));
+        QTRY_VERIFY(camera().position != beforePan.position);
+        const Camera beforeZoom = camera();
+        QWheelEvent wheel(QPointF(centre), view->mapToGlobal(QPointF(centre)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view, &wheel);
+        QTRY_VERIFY(camera().position != beforeZoom.position);
+        services->playback()->stopPlayback();
+    }
+
+    void closingWhilePlayingEndsWithoutAHang() {
+        QTest::mouseClick(frame->playerPanel()->button(PlayerPanel::Button::PlayToEnd), Qt::LeftButton);
+        frame->logic().closeMainWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(frame->logic().shutdownState(), ShutdownState::Closed, 5000);
+        QVERIFY(!services->renderer());
     }
 
     void theZoomSpeedIsUsedAndKeptInThePreferences() {
