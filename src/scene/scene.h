@@ -66,7 +66,7 @@ public:
         bool hasAnimations = false;
     } kept;
 
-    // The text of the last file read.
+    // The text of the file being read; emptied when the read is over (nothing read points into it).
     std::string lastText;
     // Statistics of the last read, for reports.
     double loadSeconds = 0;
