@@ -395,6 +395,8 @@ void FaceObject::prepare() {
         }
     }
     buildRenderArrays();
+    // Cleaning renumbers the texture points: the first frame makes the drawn ones again.
+    appearanceCache_ = nullptr;
     vertexRefCount = countVertexRefs();
     coordIndexLength = coordIndex->count();
     normalCount = normals ? normals->rows() : 0;
@@ -555,6 +557,7 @@ void FaceObject::buildRenderArrays() {
             const float* tp = tex->row(k[2]);
             out[6] = tp[0];
             out[7] = tex->columns() > 1 ? tp[1] : 0.0f;
+            arrays_.texRows.push_back(k[2]);
         }
         if (col) std::memcpy(&arrays_.colours[std::size_t(v) * 3], colours->row(k[3]), 3 * sizeof(float));
     }

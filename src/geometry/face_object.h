@@ -16,6 +16,7 @@ namespace kinemo {
 
 class Appearance;
 class GroupNode;
+class Texture;
 
 // Settings of face sets, read once at the first construction.
 struct FaceObjectSettings {
@@ -33,10 +34,14 @@ FaceObjectSettings& faceObjectSettings();
 // objects, never one call per vertex.
 struct FaceRenderArrays {
     std::vector<float> vertices;
-    std::vector<float> colours;          // 3 per vertex, only with per-face colours
+    std::vector<float> colours;          // 3 per vertex, only with colours per face or vertex
     std::vector<std::uint32_t> indices;  // 3 per triangle
     int floatsPerVertex = 6;
     bool textured = false;
+    // The texture point row of every vertex (textured only): the texture points are written into
+    // the vertices again when the texture transform or the view changes them.
+    std::vector<std::int32_t> texRows;
+    bool texturePointsChanged = false;  // since the vertex buffer was uploaded
     // Buffer object names (0 until uploaded) and the generation they were made in.
     std::uint32_t vertexBuffer = 0, colourBuffer = 0, indexBuffer = 0;
     std::uint64_t bufferGeneration = 0;
@@ -65,6 +70,9 @@ public:
     std::unique_ptr<ShapeBasics> makeReference() override;
     void setParameter(int flag, float value) override;
     void setOwner(ShapeNode* node) override { owner_ = node; }
+    // Per frame: texture points of an environment map follow the view; others follow a texture
+    // transform that changed since they were last made.
+    void update(ShapeNode& node, const ShapeDrawContext& context) override;
     void prepare() override;
     void forgetAppearance() override { appearanceCache_ = nullptr; }
     FaceObject* asFaceObject() override { return this; }
@@ -128,6 +136,11 @@ public:
     const std::vector<float>& trianglePlanes() const { return planes_; }
     ShapeNode* owner() const { return owner_; }
     float lineLengthLimit() const { return lineLengthLimit_; }
+
+    // texCoordWork and the drawn texture points from texCoord through texture: its transform, or,
+    // for an environment map, the view: objectToCamera (row-major 3 x 3, the shape's transform and
+    // the camera) carries every vector, and u = (x + 1) / 2, v = (y + 1) / 2 of its direction.
+    void updateTexturePoints(const Texture& texture, const float objectToCamera[9]);
 
     // Draws a face set's arrays (also used by face references).
     static void drawArrays(const FaceObject& data, ShapeNode& node, const ShapeDrawContext& context);

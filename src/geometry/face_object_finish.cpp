@@ -1,5 +1,6 @@
 // After reading: the lists are checked once, before anything indexes with them, then split by
 // colour, triangulated and given normals and texture points.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -468,15 +469,18 @@ void FaceObject::makeTexturePoints(bool) {
         const std::span<const std::int32_t> normalIndexSpan =
             normalIndex ? std::span<const std::int32_t>(normalIndex->data(), std::size_t(normalIndex->count()))
                         : std::span<const std::int32_t>();
+        // texCoord keeps the vectors (three columns, never written as points); every frame carries
+        // them into the view (updateTexturePoints).
         TextureMapping m = environmentMapping(pointSpan, normalSpan, indexSpan, normalIndexSpan);
-        std::vector<float> work;
-        updateEnvironmentMapping(m, {1, 0, 0, 0, 1, 0, 0, 0, 1}, work);
-        TextureMapping flat;
-        flat.texCoord = work;
-        flat.texCoordComponents = 2;
-        flat.texCoordIndex = m.texCoordIndex;
-        install(flat, false);
-        texCoord.reset();
+        const std::int32_t rows = std::int32_t(m.texCoord.size() / 3);
+        texCoord = std::make_unique<MatrixF>(rows, 3);
+        if (rows > 0) std::memcpy(texCoord->data(), m.texCoord.data(), m.texCoord.size() * sizeof(float));
+        texCoordIndex = listOf(m.texCoordIndex);
+        static const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        texCoordWork.reset();
+        updateTexturePoints(*texture, identity);
+        appearanceCache_ = nullptr;  // the first frame sets them for its view
+        return;
     } else if (!texCoord || texCoordNull) {
         install(defaultMapping(pointSpan, indexSpan), true);
     } else if (!texCoordIndex) {
@@ -493,6 +497,46 @@ void FaceObject::makeTexturePoints(bool) {
                                     std::span<float>(texCoordWork->data(), std::size_t(texCoordWork->elementCount())));
     }
     appearanceCache_ = owner_ ? &owner_->appearance() : nullptr;
+}
+
+void FaceObject::updateTexturePoints(const Texture& texture, const float r[9]) {
+    if (!texCoord) return;
+    const std::int32_t rows = texCoord->rows();
+    if (!texCoordWork || texCoordWork->rows() != rows || texCoordWork->columns() != 2)
+        texCoordWork = std::make_unique<MatrixF>(rows, 2);
+    if (texture.envMap() && texCoord->columns() == 3) {
+        for (std::int32_t i = 0; i < rows; ++i) {
+            const float* e = texCoord->row(i);
+            double v[3];
+            for (int k = 0; k < 3; ++k)
+                v[k] = double(r[3 * k]) * e[0] + double(r[3 * k + 1]) * e[1] + r[3 * k + 2] * e[2];
+            // A scaled transform turns the vectors and changes their length: the direction counts.
+            const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+            const double x = l > 1e-30 ? v[0] / l : 0.0, y = l > 1e-30 ? v[1] / l : 0.0;
+            texCoordWork->at(i, 0) = float((x + 1) / 2);
+            texCoordWork->at(i, 1) = float((y + 1) / 2);
+        }
+    } else if (texCoord->columns() == 2) {
+        const std::span<const float> in(texCoord->data(), std::size_t(texCoord->elementCount()));
+        const std::span<float> out(texCoordWork->data(), std::size_t(texCoordWork->elementCount()));
+        if (texture.isIdentityTransform())
+            std::copy(in.begin(), in.end(), out.begin());
+        else
+            texture.transformTexCoords(in, out);
+    } else {
+        return;
+    }
+    // The drawn vertices take the new points.
+    FaceRenderArrays& a = arrays_;
+    if (!a.textured || a.texRows.size() != std::size_t(a.vertexCount())) return;
+    const std::int32_t stride = a.floatsPerVertex;
+    for (std::size_t v = 0; v < a.texRows.size(); ++v) {
+        const std::int32_t k = a.texRows[v];
+        if (k < 0 || k >= rows) continue;
+        a.vertices[v * std::size_t(stride) + 6] = texCoordWork->at(k, 0);
+        a.vertices[v * std::size_t(stride) + 7] = texCoordWork->at(k, 1);
+    }
+    a.texturePointsChanged = true;
 }
 
 bool FaceObject::finishReading(ShapeNode* node, GroupNode* parent) {

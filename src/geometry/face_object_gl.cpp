@@ -94,10 +94,31 @@ void FaceObject::render(ShapeNode& node, const ShapeDrawContext& context) {
     drawArrays(*this, node, context);
 }
 
+void FaceObject::update(ShapeNode& node, const ShapeDrawContext&) {
+    if (state_ != Ready || !textured_ || arrays_.texRows.empty()) return;
+    const Texture* texture = node.appearance().texture();
+    if (!texture) return;
+    const bool view = texture->envMap() && texCoord && texCoord->columns() == 3;
+    if (!view && appearanceCache_ == &node.appearance()) return;
+    float r[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    if (view) {
+        // The modelview holds the shape's transform after the camera: its linear part carries the
+        // vectors into the camera's frame.
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column) r[3 * row + column] = m[4 * column + row];
+    }
+    updateTexturePoints(*texture, r);
+    appearanceCache_ = &node.appearance();
+}
+
 void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const ShapeDrawContext& context) {
     auto& a = const_cast<FaceRenderArrays&>(data.arrays_);
     if (!a.indices.empty() && !a.vertices.empty()) {
-        const bool buffers = !context.offscreen && haveBufferObjects();
+        // Views and bitmaps are framebuffers of the one context the render thread owns, so
+        // captures draw from the same buffer objects as the view.
+        const bool buffers = haveBufferObjects();
         if (buffers) {
             deletePendingFaceBuffers();
             if (a.uploaded && a.bufferGeneration != bufferGeneration().load()) a.uploaded = false;
@@ -120,6 +141,11 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
                              a.indices.data(), GL_STATIC_DRAW);
                 a.bufferGeneration = bufferGeneration().load();
                 a.uploaded = true;
+                a.texturePointsChanged = false;
+            } else if (a.texturePointsChanged) {
+                glBindBuffer(GL_ARRAY_BUFFER, a.vertexBuffer);
+                glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(a.vertices.size() * sizeof(float)), a.vertices.data());
+                a.texturePointsChanged = false;
             }
         }
         const GLsizei stride = GLsizei(a.floatsPerVertex * sizeof(float));

@@ -21,6 +21,7 @@ public:
     void writeText(std::string& out) const override;
     void getBounds(float minimum[3], float maximum[3], float centre[3]) const override;
     const char* getTypeName() const override { return "FaceRef"; }
+    void update(ShapeNode& node, const ShapeDrawContext& context) override { target_->update(node, context); }
     void render(ShapeNode& node, const ShapeDrawContext& context) override;
     float intersectRay(float hit[3], const float origin[3], const float direction[3]) const override;
     // Face references are made by sharing, not read: nothing is consumed.

@@ -350,6 +350,20 @@ float Sphere::intersectRay(float hit[3], const float o[3], const float d[3]) con
     return float(t);
 }
 
+SpherePlacement spherePlacement(const float m[16], float radius) {
+    SpherePlacement p;
+    for (int i = 0; i < 3; ++i) p.centre[i] = m[12 + i];
+    // The camera only turns: the lengths of the columns are the transform's scale factors, and
+    // their geometric mean the one scale.
+    double product = 1.0;
+    for (int c = 0; c < 3; ++c)
+        product *= std::sqrt(double(m[4 * c]) * m[4 * c] + double(m[4 * c + 1]) * m[4 * c + 1] +
+                             double(m[4 * c + 2]) * m[4 * c + 2]);
+    const double s = std::cbrt(product);
+    p.scale = float(std::isfinite(s) ? s * radius : radius);
+    return p;
+}
+
 void Sphere::render(ShapeNode&, const ShapeDrawContext&) {
     finishFaceDrawing();
     // A unit sphere of 24 slices and 12 stacks, built once: a fan around each pole and bands of
@@ -369,9 +383,16 @@ void Sphere::render(ShapeNode&, const ShapeDrawContext&) {
             }
         return v;
     }();
+    // Placed by its centre in camera coordinates with one scale: a sphere stays round under a
+    // transform that scales its axes differently.
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const SpherePlacement place = spherePlacement(m, radius_);
     glPushMatrix();
-    glScalef(radius_, radius_, radius_);
-    glEnable(GL_NORMALIZE);
+    glLoadIdentity();
+    glTranslatef(place.centre[0], place.centre[1], place.centre[2]);
+    glScalef(place.scale, place.scale, place.scale);
+    if (place.scale != 1.0f) glEnable(GL_NORMALIZE);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, unit.data());
@@ -379,7 +400,7 @@ void Sphere::render(ShapeNode&, const ShapeDrawContext&) {
     glDrawArrays(GL_TRIANGLES, 0, GLsizei(unit.size() / 3));
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    glDisable(GL_NORMALIZE);
+    if (place.scale != 1.0f) glDisable(GL_NORMALIZE);
     glPopMatrix();
 }
 

@@ -30,6 +30,14 @@ void buildBox(FaceObject& face, float sx, float sy, float sz);
 void buildCylinder(FaceObject& face, float height, float radius, bool side, bool top, bool bottom);
 void buildCone(FaceObject& face, float bottomRadius, float height, bool side, bool bottom);
 
+// Where a sphere is drawn: its centre in camera coordinates and one scale for its three axes,
+// from the modelview m (column-major, the shape's transform after the camera) and its radius.
+struct SpherePlacement {
+    float centre[3] = {0, 0, 0};
+    float scale = 1.0f;
+};
+SpherePlacement spherePlacement(const float m[16], float radius);
+
 class Sphere : public ShapeBasics {
 public:
     Sphere();

@@ -186,3 +186,24 @@ TEST(AuxiliaryShapes, CoordinateCrossAxesReachOneAndAHalfTimesItsSize) {
 
 }  // namespace
 }  // namespace kinemo
+
+namespace kinemo {
+namespace {
+
+TEST(SpherePlacing, CentreGoesIntoCameraCoordinatesWithOneScale) {
+    // Camera turned a quarter about y, shape scaled (2, 4, 8) and moved to (1, 2, 3) in camera space.
+    const float m[16] = {0, 0, -2, 0, 0, 4, 0, 0, 8, 0, 0, 0, 1, 2, 3, 1};
+    const SpherePlacement p = spherePlacement(m, 0.5f);
+    EXPECT_FLOAT_EQ(p.centre[0], 1.0f);
+    EXPECT_FLOAT_EQ(p.centre[1], 2.0f);
+    EXPECT_FLOAT_EQ(p.centre[2], 3.0f);
+    EXPECT_NEAR(p.scale, 2.0f, 1e-5f) << "the geometric mean of the scales, 4, times the radius";
+}
+
+TEST(SpherePlacing, UnscaledTransformDrawsTheRadius) {
+    const float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -5, 1};
+    EXPECT_FLOAT_EQ(spherePlacement(m, 3.0f).scale, 3.0f);
+}
+
+}  // namespace
+}  // namespace kinemo
