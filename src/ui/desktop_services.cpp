@@ -31,14 +31,6 @@ DesktopServices::DesktopServices() {
     registerShapeReaders();
 #endif
     makePlayer();
-    // The text panel follows the text steps; the render thread shows them, the panel is set on
-    // the interface thread.
-    setTextShower([this](const TextAnimationObject*, std::int32_t area, const std::string& text) {
-        if (area != -1 || !postTarget_) return;
-        PlayerPanelModel* model = playerModel_.get();
-        QMetaObject::invokeMethod(
-            postTarget_.get(), [model, text] { model->showText(text); }, Qt::QueuedConnection);
-    });
     languageHandler_ = Translator::addLanguageChangedHandler([this](const std::string&) {
         if (playerModel_) {
             const TextAnimationObject* shown = shownTextStep(-1);
@@ -63,8 +55,6 @@ DesktopServices::~DesktopServices() {
         }
     }
     dropPlayer(false);
-    // Texts shown by a render thread that is left running go nowhere now.
-    if (!abandoned_) setTextShower({});
 }
 
 void DesktopServices::makePlayer() {
@@ -77,6 +67,14 @@ void DesktopServices::makePlayer() {
         QMetaObject::invokeMethod(target, std::move(job), Qt::QueuedConnection);
     });
     playerModel_->attachToAnimationState();
+    // The text panel follows the text steps: the render thread shows them, the panel takes them on
+    // the interface thread. A render thread left running keeps the model and the target alive.
+    PlayerPanelModel* model = playerModel_.get();
+    setTextShower([model, target](const TextAnimationObject*, std::int32_t area, const std::string& text) {
+        if (area != -1) return;
+        QMetaObject::invokeMethod(
+            target, [model, text] { model->showText(text); }, Qt::QueuedConnection);
+    });
     if (onPlayerMade) onPlayerMade();
 }
 
@@ -88,6 +86,7 @@ void DesktopServices::dropPlayer(bool leak) {
         (void)chapters_.release();
         return;
     }
+    if (playerModel_) setTextShower({});
     playerModel_.reset();
     playback_.reset();
     chapters_.reset();

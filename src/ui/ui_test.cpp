@@ -1,5 +1,7 @@
 // The widgets under the offscreen platform: composition of the main window, queued calls from
 // other threads, steering records arriving through the event loop, and frames reaching the view.
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
@@ -19,6 +21,7 @@
 #include "core/platform.h"
 #include "core/steering.h"
 #include "ui/desktop_services.h"
+#include "ui/kinemo_app.h"
 #include "ui/main_frame.h"
 #include "ui/player_panel.h"
 #include "ui/qt_platform.h"
@@ -193,6 +196,32 @@ private slots:
         QTRY_VERIFY(view.framesPainted() == 1);
         QImage shot = view.grab().toImage();
         QCOMPARE(QColor(shot.pixel(1, 1)), QColor(Qt::red));
+    }
+
+    void startUpTakesTheSpeedLimitsAndTheZoomSpeedFromThePreferences() {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        QFile preferences(home.path() + "/Preferences.txt");
+        QVERIFY(preferences.open(QIODevice::WriteOnly));
+        preferences.write("[Definitions]\nMinAnimationSpeed=2\nMaxAnimationSpeed=5\nZoomSpeed=0.5\n");
+        preferences.close();
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(home.path()));
+        qputenv("XDG_RUNTIME_DIR", temp.path().toUtf8());
+        {
+            CKinemoApp app;
+            QVERIFY(app.initInstance("", "/usr/bin/kinemo"));
+            QCOMPARE(playbackState().minSpeed, 2.0f);
+            // At least ten times the minimum.
+            QCOMPARE(playbackState().maxSpeed, 20.0f);
+            // The panel opened with the speed clamped into the slider's range.
+            QCOMPARE(playbackState().speed.load(), 2.0f);
+            QCOMPARE(app.mainWindow()->viewerView()->zoomSpeed(), 0.5f);
+        }
+        QDir::setCurrent(before);
+        initSettingsFiles(temp.path().toStdString());
+        setSpeedLimits(0.4f, 20.0f);
+        playbackState().speed = 1.0f;
     }
 
 private:

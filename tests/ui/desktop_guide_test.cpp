@@ -115,6 +115,18 @@ private slots:
         QCOMPARE(frame->playerPanel()->chapterList()->currentRow(), 1);
     }
 
+    void steeringChoosesChaptersAndStepsOfTheGuide() {
+        frame->logic().handleSteering(1000, 2);
+        QCOMPARE(frame->playerPanel()->chapterLabel()->text(), QString("2(2): Assembly"));
+        QCOMPARE(animationState().currentChapter, chapterList()[1]);
+        frame->logic().handleSteering(1000, 3);  // outside the list: nothing
+        QCOMPARE(animationState().currentChapter, chapterList()[1]);
+        frame->logic().handleSteering(1001, 2);
+        QCOMPARE(QString::fromStdString(lastStatusText()), QString("Interface called SetAnimStep 2"));
+        frame->logic().handleSteering(1001, 0);
+        QCOMPARE(QString::fromStdString(lastStatusText()), QString("Interface called invalid SetAnimStep 0"));
+    }
+
     void theLanguageMenuSwitchesCaptionMenusAndText() {
         const QStringList languages = labelsOf(frame->languageMenu());
         QCOMPARE(languages.size(), 6);
