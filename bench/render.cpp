@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cmath>
@@ -13,6 +12,7 @@
 
 #include "render/gpu_mesh.h"
 #include "render/renderer.h"
+#include "render_timing.h"
 
 namespace kinemo {
 namespace {
@@ -107,36 +107,8 @@ private:
     std::vector<Mesh> meshes_;
 };
 
-double processCpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-struct Running {
-    std::shared_ptr<Renderer> renderer;
-    bool ok = false;
-    explicit Running(SceneDrawer& scene, int w, int h) : renderer(Renderer::create()) {
-        renderer->setViewSize(w, h);
-        renderer->setScene(&scene);
-        ok = renderer->start() && renderer->waitUntilRunning(30s);
-    }
-    ~Running() { renderer->stop(); }
-    // One frame into the view, finished.
-    double frame() {
-        double seconds = 0.0;
-        renderer->runOnRenderThread(
-            [&] {
-                const auto t0 = std::chrono::steady_clock::now();
-                renderer->makeViewCurrent();
-                renderer->render();
-                glFinish();
-                seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            },
-            60s);
-        return seconds;
-    }
-};
+using bench::processCpuSeconds;
+using bench::Running;
 
 void BM_SteadyFrame(benchmark::State& state) {
     CadScene scene(int(state.range(0)), int(state.range(1)));

@@ -3,7 +3,6 @@
 #include "render/tree_drawer.h"
 
 #include <GL/gl.h>
-#include <sys/resource.h>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "core/numbers.h"
 #include "geometry/shape_node.h"
 #include "render/renderer.h"
+#include "render_timing.h"
 #include "scene/reading_state.h"
 #include "scene/testing/tree_builder.h"
 #include "scene/viewpoint.h"
@@ -78,37 +78,8 @@ struct CadTree {
     }
 };
 
-// CPU of all threads (the render thread and the rasteriser's): on a loaded machine the wall time
-// of a frame says little, its CPU time stays put.
-double processCpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-struct Running {
-    std::shared_ptr<Renderer> renderer;
-    bool ok = false;
-    Running(SceneDrawer& scene, int w, int h) : renderer(Renderer::create()) {
-        renderer->setViewSize(w, h);
-        renderer->setScene(&scene);
-        ok = renderer->start() && renderer->waitUntilRunning(30s);
-    }
-    ~Running() { renderer->stop(); }
-    double frame() {
-        double seconds = 0.0;
-        renderer->runOnRenderThread(
-            [&] {
-                const auto t0 = std::chrono::steady_clock::now();
-                renderer->makeViewCurrent();
-                renderer->render();
-                glFinish();
-                seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            },
-            60s);
-        return seconds;
-    }
-};
+using bench::processCpuSeconds;
+using bench::Running;
 
 void BM_TreeFrame(benchmark::State& state) {
     CadTree tree(int(state.range(0)), int(state.range(1)));
