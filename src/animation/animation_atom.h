@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "animation/animation_atom_ref.h"
 #include "core/basic_object.h"
@@ -23,6 +24,10 @@ struct StructureItem {
     class AnimationAtom* data = nullptr;
     std::uintptr_t parentItem = 0;
 };
+
+class AnimationAtom;
+// Steps in play order, owned by whoever holds the list.
+using StepList = std::vector<std::unique_ptr<AnimationAtom>>;
 
 class AnimationAtom : public BasicObject {
 public:
@@ -64,8 +69,9 @@ public:
     virtual void removedFromChapter() {}
     virtual void insertedIntoChapter() {}
     virtual void fillStructureItem(StructureItem& item, std::uintptr_t parentItem);
-    // The steps that undo this step's effect, for chapter; none in the base.
-    virtual std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup& chapter) { return nullptr; }
+    // The steps that undo this step's effect, in play order, made for chapter (their parent is
+    // chapter; appending them is the caller's); none in the base.
+    virtual StepList createReverseSteps(AnimationGroup& chapter) { return {}; }
     virtual void writeXmlElement(std::string& out, double startTime) const {}
     // The component is exactly node.
     virtual bool animatesNode(const Node* node) const { return false; }
@@ -122,5 +128,8 @@ private:
     std::unique_ptr<AnimationAtomRef> ref_;
     std::string displayName_;
 };
+
+// A list of one step, made for chapter; empty for none.
+StepList reverseStepOf(std::unique_ptr<AnimationAtom> step, AnimationGroup& chapter);
 
 }  // namespace kinemo

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "animation/animation_section.h"
+#include "animation/reverse_steps.h"
 #include "animation/section_keys.h"
 #include "core/messages.h"
 #include "core/numbers.h"
@@ -99,7 +100,9 @@ bool ColorAnimationObject::animate(AnimationAtomRef& ref, double t, bool forward
             Material* now = materialOf(r->shapes[i]);
             const auto* start = dynamic_cast<const Material*>(r->startMaterials[i].get());
             if (!now || !start) continue;
+            // The shape's own base values: a change that restores a value goes back to them.
             Material target;
+            target.copyValues(*now, false);
             target.copyValues(*start, true);
             target.applyChange(change, false);
             now->blend(*start, target, float(w));
@@ -121,6 +124,31 @@ std::unique_ptr<AnimationAtom> ColorAnimationObject::clone() const {
     c->componentId = componentId;
     c->dowait = dowait;
     return c;
+}
+
+StepList ColorAnimationObject::createReverseSteps(AnimationGroup& chapter) {
+    PartChangeFamily family;
+    // A blink ends with the look it started from: it changes nothing for the steps after it.
+    family.member = [](const AnimationAtom& a) {
+        return dynamic_cast<const ColorAnimationObject*>(&a) && !dynamic_cast<const BlinkAnimationAtom*>(&a);
+    };
+    family.copyOnto = [](const AnimationAtom& model, Node* part) {
+        std::unique_ptr<AnimationAtom> c = model.clone();
+        if (c) c->replaceComponent(part);
+        return c;
+    };
+    family.restoring = [this]() -> std::unique_ptr<AnimationAtom> {
+        auto c = std::make_unique<ColorAnimationObject>(nullptr, true);
+        constexpr float r = MaterialChange::kRestore;
+        c->change.colourDirection = {r, r, r};
+        c->change.diffuseIntensity = c->change.ambientIntensity = c->change.emissiveIntensity = r;
+        c->change.specular = c->change.shininess = c->change.transparency = r;
+        c->duration_ = duration_;
+        c->component_ = component_;
+        c->dowait = dowait;
+        return c;
+    };
+    return reverseOfPartChange(*this, chapter, family);
 }
 
 void ColorAnimationObject::writeChange(std::string& out) const {

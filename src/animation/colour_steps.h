@@ -29,6 +29,9 @@ public:
     bool animate(AnimationAtomRef& ref, double time, bool forward) override;
     bool animate(double time, bool forward) override { return animate(getRef(), time, forward); }
     std::unique_ptr<AnimationAtom> clone() const override;
+    // The look before the step: an earlier colour step on the part or above it, or a step of the
+    // same duration that restores every value, and the earlier colour steps on parts below it.
+    StepList createReverseSteps(AnimationGroup& chapter) override;
     void writeBlock(std::string& out) const override;
     bool writeToFile(std::FILE* file) override;
     // The keys of the colour block by the version of the file being read.
@@ -57,7 +60,7 @@ public:
     // Played backward, or with no period, it restores the materials and finishes.
     bool animate(AnimationAtomRef& ref, double time, bool forward) override;
     std::unique_ptr<AnimationAtom> clone() const override;
-    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
+    StepList createReverseSteps(AnimationGroup& chapter) override { return reverseStepOf(clone(), chapter); }
     void writeBlock(std::string& out) const override;
     const char* readFromText(const char* text) override;
     void makeInstantaneous() override { numCycle = 0; }

@@ -423,7 +423,7 @@ std::unique_ptr<AnimationAtom> MoveAnimationObject::clone() const {
     return c;
 }
 
-std::unique_ptr<AnimationAtom> MoveAnimationObject::createReverseSteps(AnimationGroup& chapter) {
+StepList MoveAnimationObject::createReverseSteps(AnimationGroup& chapter) {
     auto c = std::make_unique<MoveAnimationObject>(&chapter, true);
     c->dowait = dowait;
     c->componentId = componentId;
@@ -433,7 +433,7 @@ std::unique_ptr<AnimationAtom> MoveAnimationObject::createReverseSteps(Animation
         m->invert();
         c->appendMove(std::move(m));
     }
-    return c;
+    return reverseStepOf(std::move(c), chapter);
 }
 
 const char* MoveAnimationObject::readFromText(const char* text, AnimationGroup* chapterSoFar) {

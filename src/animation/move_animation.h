@@ -172,7 +172,7 @@ public:
     bool animate(double, bool) override { return true; }
     std::unique_ptr<AnimationAtom> clone() const override;
     // A copy whose moves run in the reverse order, each inverted.
-    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup& chapter) override;
+    StepList createReverseSteps(AnimationGroup& chapter) override;
     // Reads "id" and "dowait" and the sub-blocks up to "[END]"; a node that is not found keeps
     // its id and the moves are kept (the next save writes -1).
     const char* readFromText(const char* text) override { return readFromText(text, nullptr); }

@@ -30,7 +30,7 @@ public:
     bool animate(AnimationAtomRef& ref, double time, bool forward) override { return animate(time, forward); }
     bool animate(double time, bool forward) override;
     std::unique_ptr<AnimationAtom> clone() const override;
-    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
+    StepList createReverseSteps(AnimationGroup& chapter) override { return reverseStepOf(clone(), chapter); }
     // "\n# [ACTION>>SHAPE_PARAMETER]", "\n# id %ld", "\n# startValue %6.3f", "\n# endValue %6.3f",
     // "\n# parameterIndex N", "\n# duration %6.3f", "\n".
     void writeBlock(std::string& out) const override;

@@ -18,7 +18,7 @@ public:
     bool animate(AnimationAtomRef&, double, bool) override { return true; }
     bool animate(double, bool) override { return true; }
     std::unique_ptr<AnimationAtom> clone() const override;
-    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
+    StepList createReverseSteps(AnimationGroup& chapter) override { return reverseStepOf(clone(), chapter); }
     bool writeToFile(std::FILE* file) override;
     void writeBlock(std::string& out) const override { out += "\n# [ACTION>>STOP]\n"; }
 };
@@ -36,7 +36,7 @@ public:
     bool animate(double time, bool forward) override;
     void makeInstantaneous() override { delay_ = 0; }
     std::unique_ptr<AnimationAtom> clone() const override;
-    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
+    StepList createReverseSteps(AnimationGroup& chapter) override { return reverseStepOf(clone(), chapter); }
     bool writeToFile(std::FILE* file) override;
     void writeBlock(std::string& out) const override;
 

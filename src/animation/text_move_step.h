@@ -42,7 +42,7 @@ public:
     bool animate(AnimationAtomRef& ref, double time, bool forward) override;
     bool animate(double time, bool forward) override { return animate(getRef(), time, forward); }
     std::unique_ptr<AnimationAtom> clone() const override;
-    std::unique_ptr<AnimationAtom> createReverseSteps(AnimationGroup&) override { return clone(); }
+    StepList createReverseSteps(AnimationGroup& chapter) override { return reverseStepOf(clone(), chapter); }
     // "\n# [ACTION>>MOVE_TEXT]", "\n# index %ld", "\n# posX %f", "\n# posY %f", "\n# sizeX %ld",
     // "\n# sizeY %ld", "\n# duration %5.2f", "\n".
     void writeBlock(std::string& out) const override;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 
+#include "animation/animation_group.h"
 #include "animation/section_keys.h"
 #include "animation/step_ids.h"
 #include "core/numbers.h"
@@ -73,6 +74,17 @@ std::unique_ptr<AnimationAtom> TextAnimationObject::clone() const {
     c->textAreaIndex = textAreaIndex;
     c->dowait = dowait;
     return c;
+}
+
+StepList TextAnimationObject::createReverseSteps(AnimationGroup& chapter) {
+    if (AnimationGroup* own = parentChapter())
+        for (long i = own->indexOf(this) - 1; i >= 0; --i) {
+            const auto* earlier = dynamic_cast<const TextAnimationObject*>(own->child(std::size_t(i)));
+            if (earlier && earlier->textAreaIndex == textAreaIndex) return reverseStepOf(earlier->clone(), chapter);
+        }
+    std::unique_ptr<AnimationAtom> blank = clone();
+    static_cast<TextAnimationObject&>(*blank).clearTexts();
+    return reverseStepOf(std::move(blank), chapter);
 }
 
 void TextAnimationObject::writeBlock(std::string& out) const {

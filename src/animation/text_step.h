@@ -22,6 +22,9 @@ public:
     bool animate(double time, bool forward) override { return animate(getRef(), time, forward); }
     bool showsTextArea() const override { return textAreaIndex >= 0; }
     std::unique_ptr<AnimationAtom> clone() const override;
+    // The nearest earlier text step of the chapter shown in the same place; none: this step
+    // without texts.
+    StepList createReverseSteps(AnimationGroup& chapter) override;
     // "\n\n# [ACTION>>TEXT]", "\n# id %ld" with the text-area index (-1: the panel), then the
     // text element with the step's id.
     void writeBlock(std::string& out) const override;

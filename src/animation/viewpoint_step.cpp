@@ -126,6 +126,14 @@ std::unique_ptr<AnimationAtom> ViewpointAnimationObject::clone() const {
     return c;
 }
 
+StepList ViewpointAnimationObject::createReverseSteps(AnimationGroup& chapter) {
+    if (AnimationGroup* own = parentChapter())
+        for (long i = own->indexOf(this) - 1; i >= 0; --i)
+            if (auto* earlier = dynamic_cast<const ViewpointAnimationObject*>(own->child(std::size_t(i))))
+                return reverseStepOf(earlier->clone(), chapter);
+    return reverseStepOf(clone(), chapter);
+}
+
 void ViewpointAnimationObject::writeBlock(std::string& out) const {
     out += "\n# [ACTION>>VIEWPOINT]";
     const int index = viewpoint_ ? viewpointIndex(viewpoint_) : -1;

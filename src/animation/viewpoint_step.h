@@ -31,6 +31,8 @@ public:
     void removedFromChapter() override;
     void insertedIntoChapter() override;
     std::unique_ptr<AnimationAtom> clone() const override;
+    // A copy of the nearest earlier viewpoint step of the chapter; none: a copy of this one.
+    StepList createReverseSteps(AnimationGroup& chapter) override;
     // "\n# [ACTION>>VIEWPOINT]", "\n# index %ld", "\n# duration %5.2f", "\n".
     void writeBlock(std::string& out) const override;
     bool writeToFile(std::FILE* file) override;

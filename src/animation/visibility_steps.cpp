@@ -1,6 +1,7 @@
 #include "animation/visibility_steps.h"
 
 #include "animation/animation_group.h"
+#include "animation/reverse_steps.h"
 #include "core/numbers.h"
 #include "scene/group_node.h"
 
@@ -48,6 +49,29 @@ std::unique_ptr<AnimationAtom> ShowHideAnimationObject::clone() const {
     copy->componentId = componentId;
     copy->dowait = dowait;
     return copy;
+}
+
+StepList ShowHideAnimationObject::createReverseSteps(AnimationGroup& chapter) {
+    auto make = [](bool appear, Node* part) {
+        std::unique_ptr<ShowHideAnimationObject> s;
+        if (appear)
+            s = std::make_unique<AppearAnimationObject>(nullptr, true);
+        else
+            s = std::make_unique<DisappearAnimationObject>(nullptr, true);
+        s->setComponent(part);
+        return s;
+    };
+    PartChangeFamily family;
+    family.member = [](const AnimationAtom& a) { return dynamic_cast<const ShowHideAnimationObject*>(&a) != nullptr; };
+    family.copyOnto = [&](const AnimationAtom& model, Node* part) -> std::unique_ptr<AnimationAtom> {
+        auto s = make(static_cast<const ShowHideAnimationObject&>(model).appears(), part);
+        s->dowait = model.dowait;
+        return s;
+    };
+    family.restoring = [&]() -> std::unique_ptr<AnimationAtom> { return make(true, component_); };
+    family.missingPart = appear_ ? "Warning: No Component associated with Appear Animation Object"
+                                 : "Warning: No Component associated with Disappear Animation Object";
+    return reverseOfPartChange(*this, chapter, family);
 }
 
 void ShowHideAnimationObject::writeBlock(std::string& out) const {

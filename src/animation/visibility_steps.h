@@ -27,6 +27,9 @@ public:
     bool animate(AnimationAtomRef& ref, double time, bool forward) override;
     bool animate(double time, bool forward) override;
     std::unique_ptr<AnimationAtom> clone() const override;
+    // The visibility before the step: an earlier appear or disappear on the part or above it, or
+    // an appear, and the earlier steps on parts below it.
+    StepList createReverseSteps(AnimationGroup& chapter) override;
     // "\n# [ACTION>>APPEAR]" or "\n# [ACTION>>DISAPPEAR]" and "\n# id %ld\n".
     void writeBlock(std::string& out) const override;
     bool writeToFile(std::FILE* file) override;

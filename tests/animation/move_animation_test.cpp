@@ -116,8 +116,9 @@ TEST_F(MoveAnimationTest, ReverseStepsPlayTheMovesBackwardInReverseOrder) {
     c.appendMove(std::move(r));
     c.setComponent(part);
     AnimationGroup chapter(nullptr, false);
-    std::unique_ptr<AnimationAtom> back = c.createReverseSteps(chapter);
-    auto* b = dynamic_cast<MoveAnimationObject*>(back.get());
+    StepList back = c.createReverseSteps(chapter);
+    ASSERT_EQ(back.size(), 1u);
+    auto* b = dynamic_cast<MoveAnimationObject*>(back[0].get());
     ASSERT_TRUE(b);
     ASSERT_EQ(b->moveCount(), 2u);
     EXPECT_FLOAT_EQ(dynamic_cast<RotationAnimationObject*>(b->move(0))->rot[3], -0.5f);
