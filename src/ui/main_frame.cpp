@@ -168,7 +168,7 @@ void CMainFrame::buildMenusAndToolbar() {
     fit->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
     QAction* initial = command(view, "actionInitialView", tr("Initial View"), [this] { initialView(); });
     initial->setToolTip(tr("Set Initial View"));
-    initial->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    initial->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
     view->addSeparator();
     auto* modes = new QActionGroup(this);
     const struct {
@@ -187,6 +187,17 @@ void CMainFrame::buildMenusAndToolbar() {
         modeActions_[i] = a;
     }
     modeActions_[1]->setToolTip(tr("shift = rotate"));
+    modeActions_[2]->setToolTip(tr("Zoom"));
+    view->addSeparator();
+    // One press turns the view by a fixed step about the rotation centre.
+    QAction* vertical = command(view, "actionRotateVertical", tr("Rotate Around Vertical Axis"),
+                                [this] { rotateByStep(RotationAxis::Vertical); });
+    QAction* horizontal = command(view, "actionRotateHorizontal", tr("Rotate Around Horizontal Axis"),
+                                  [this] { rotateByStep(RotationAxis::Horizontal); });
+    QAction* around = command(view, "actionRotateView", tr("Rotate View"), [this] { rotateByStep(RotationAxis::View); });
+    vertical->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    horizontal->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    around->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     view->addSeparator();
     command(view, "actionZoomSpeed", tr("Zoom Speed"), [this] { askZoomSpeed(); });
     command(view, "actionBlackBackground", tr("Black Background"), [this] { blackBackground(); });
@@ -221,6 +232,9 @@ void CMainFrame::buildMenusAndToolbar() {
     bar->addSeparator();
     bar->addAction(fit);
     bar->addAction(initial);
+    bar->addAction(vertical);
+    bar->addAction(horizontal);
+    bar->addAction(around);
     bar->addSeparator();
     bar->addAction(about);
     // The menus exist from here on: the dynamic ones are located.
@@ -267,6 +281,25 @@ void CMainFrame::fitToWorkpart() {
 
 void CMainFrame::initialView() {
     if (ViewNavigation* navigation = viewerView_->navigation()) navigation->initialView();
+}
+
+void CMainFrame::rotateByStep(RotationAxis axis) {
+    ViewNavigation* navigation = viewerView_->navigation();
+    if (!navigation || !navigation->scene()) return;
+    // Without a centre picked yet, the view turns about what lies under its middle.
+    if (!navigation->centreNode()) navigation->setRotationCentre(viewerView_->width() / 2.0f, viewerView_->height() / 2.0f);
+    constexpr float kStep = 3.14159265f / 12.0f;
+    switch (axis) {
+        case RotationAxis::Vertical:
+            navigation->rotateVertical(kStep);
+            break;
+        case RotationAxis::Horizontal:
+            navigation->rotateHorizontal(kStep);
+            break;
+        case RotationAxis::View:
+            navigation->rotateView(kStep);
+            break;
+    }
 }
 
 void CMainFrame::setMouseMode(MouseMode mode) {

@@ -51,6 +51,10 @@ public:
     void fitToWorkpart();
     void initialView();
     void setMouseMode(MouseMode mode);
+    enum class RotationAxis { Vertical, Horizontal, View };
+    // "Rotate Around Vertical Axis", "Rotate Around Horizontal Axis", "Rotate View": one step of
+    // 15 degrees about the rotation centre.
+    void rotateByStep(RotationAxis axis);
     // "Zoom Speed": the value window; the value confirmed is used and kept in the preferences.
     void askZoomSpeed();
     void blackBackground();

@@ -268,6 +268,22 @@ private slots:
         QVERIFY(!services->renderer());
     }
 
+    void theRotationButtonsTurnTheView() {
+        NavigationScene* scene = frame->viewerView()->navigation()->scene();
+        for (const char* name : {"actionRotateVertical", "actionRotateHorizontal", "actionRotateView"}) {
+            Camera before;
+            QVERIFY(scene->getCamera(before));
+            frame->findChild<QAction*>(name)->trigger();
+            QTRY_VERIFY2(
+                [&] {
+                    Camera now;
+                    scene->getCamera(now);
+                    return now.orientation != before.orientation;
+                }(),
+                name);
+        }
+    }
+
     void theZoomSpeedIsUsedAndKeptInThePreferences() {
         platform->setScriptedText("2.5");
         frame->findChild<QAction*>("actionZoomSpeed")->trigger();
