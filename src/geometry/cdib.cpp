@@ -68,13 +68,17 @@ DecodedImage CDIB::toRgb() const {
     out.width = width_;
     out.height = height_;
     out.rgb.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3);
+    const bool seeThrough = bits_ <= 8 && transparent_ >= 0;
+    if (seeThrough) out.opacity.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 255);
     std::uint8_t* t = out.rgb.data();
+    std::uint8_t* o = out.opacity.data();
     for (std::int32_t y = 0; y < height_; ++y) {
         for (std::int32_t x = 0; x < width_; ++x) {
             const Colour c = colour(x, y);
             *t++ = c.red;
             *t++ = c.green;
             *t++ = c.blue;
+            if (seeThrough) *o++ = index(x, y) == transparent_ ? 0 : 255;
         }
     }
     return out;

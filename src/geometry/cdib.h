@@ -33,13 +33,17 @@ public:
     void setIndex(std::int32_t x, std::int32_t y, std::uint8_t index);
     std::uint8_t index(std::int32_t x, std::int32_t y) const;
     Colour colour(std::int32_t x, std::int32_t y) const;
-    // The whole bitmap as RGB, rows top to bottom.
+    // The whole bitmap as RGB, rows top to bottom; with a transparent index also its opacity.
     DecodedImage toRgb() const;
+    // Palette bitmaps: the index shown as see-through (a GIF's graphic control extension), -1 none.
+    int transparentIndex() const { return transparent_; }
+    void setTransparentIndex(int index) { transparent_ = index; }
 
 private:
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     int bits_ = 0;
+    int transparent_ = -1;
     std::size_t stride_ = 0;
     std::vector<Colour> colours_;
     std::vector<std::uint8_t> data_;

@@ -22,6 +22,8 @@ struct DecodedImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::vector<std::uint8_t> rgb;  // width * height * 3 bytes
+    // width * height bytes, 0 where the picture is see-through; empty for an opaque picture.
+    std::vector<std::uint8_t> opacity;
 
     const std::uint8_t* pixel(std::int32_t x, std::int32_t y) const {
         return rgb.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x) * 3;

@@ -14,7 +14,9 @@
 #include "core/numbers.h"
 #include "geometry/appearance.h"
 #include "geometry/face_object.h"
+#include "geometry/image.h"
 #include "geometry/shape_node.h"
+#include "geometry/texture.h"
 #include "scene/scene_report.h"
 
 namespace kinemo {
@@ -155,10 +157,17 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
         glEnableClientState(GL_VERTEX_ARRAY);
         glNormalPointer(GL_FLOAT, stride, base);
         glVertexPointer(3, GL_FLOAT, stride, base + 3 * sizeof(float));
+        // See-through texture pixels (alpha 0) leave the surface out there.
+        const Texture* texture = a.textured ? node.appearance().texture() : nullptr;
+        const bool seeThrough = texture && texture->image() && texture->image()->seeThrough();
         if (a.textured) {
             glEnable(GL_TEXTURE_2D);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, stride, base + 6 * sizeof(float));
+            if (seeThrough) {
+                glEnable(GL_ALPHA_TEST);
+                glAlphaFunc(GL_GREATER, 0.0f);
+            }
         }
         const bool colours = !a.colours.empty();
         if (colours) {
@@ -198,6 +207,7 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
         if (a.textured) {
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
             glDisable(GL_TEXTURE_2D);
+            if (seeThrough) glDisable(GL_ALPHA_TEST);
         }
         // The vertex and normal arrays and the culling stay set for the next face set:
         // switching them off and on between shapes costs the driver a revalidation per draw.

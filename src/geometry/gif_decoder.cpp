@@ -195,13 +195,16 @@ bool decodeGif(std::span<const std::uint8_t> data, CDIB& out, std::string* error
     if ((screenFlags & 0x80) && !readColourTable(in, screenFlags & 7, colours)) {
         return fail(error, "truncated colour table");
     }
+    // The graphic control extension before the image names its see-through colour.
+    int transparent = -1;
     for (;;) {
         std::uint8_t block = 0;
         if (!in.byte(block)) return fail(error, "no image in file");
         if (block == '!') {
             std::uint8_t label = 0;
             if (!in.byte(label)) return fail(error, "no image in file");
-            readSubBlocks(in);
+            const std::vector<std::uint8_t> body = readSubBlocks(in);
+            if (label == 0xF9) transparent = body.size() >= 4 && (body[0] & 1) ? body[3] : -1;
             continue;
         }
         if (block != ',') return fail(error, "no image in file");
@@ -222,6 +225,8 @@ bool decodeGif(std::span<const std::uint8_t> data, CDIB& out, std::string* error
 
     const int depth = colours.size() <= 2 ? 1 : (colours.size() <= 16 ? 4 : 8);
     out = CDIB::palette(width, height, depth, std::move(colours));
+    // An index the bitmap cannot hold is never drawn, so nothing is see-through.
+    if (transparent >= 0 && transparent < (1 << depth)) out.setTransparentIndex(transparent);
     const std::vector<std::int32_t> rows = rowOrder(height, (flags & 0x40) != 0);
     std::int32_t x = 0;
     std::size_t row = 0;

@@ -10,7 +10,7 @@
 namespace kinemo {
 
 // Reads the signature ("GIF", two digits, a letter), the logical screen with its colour table,
-// skips extension blocks and decodes the first image into a palette bitmap of 1, 4 or 8 bits per
+// skips extension blocks (taking the transparent index of a graphic control extension) and decodes the first image into a palette bitmap of 1, 4 or 8 bits per
 // pixel chosen by the size of its colour table. A file whose LZW data end early keeps the pixels
 // decoded so far (the rest take index 0). Returns false, with the reason in error when given, for
 // files that are not GIF, have no image or colour table, or whose size limits refuse.

@@ -161,7 +161,11 @@ void resampleForTexture(const DecodedImage& image, std::vector<std::uint32_t>& p
         const std::int32_t row = std::clamp(image.height - fromTop - 1, 0, image.height - 1);
         for (std::int32_t x = 0; x < width; ++x) {
             const std::uint8_t* p = image.pixel(columns[static_cast<std::size_t>(x)], row);
-            *target++ = packPixel(p[0], p[1], p[2], kTextureAlpha);
+            // See-through pixels (GIF) get alpha 0; drawing leaves them out.
+            const bool clear =
+                !image.opacity.empty() &&
+                image.opacity[std::size_t(row) * std::size_t(image.width) + std::size_t(columns[std::size_t(x)])] == 0;
+            *target++ = packPixel(p[0], p[1], p[2], clear ? 0 : kTextureAlpha);
         }
     }
 }
@@ -176,10 +180,17 @@ void ImageImpl::clearPixels() {
     scaleX_ = scaleY_ = 1.0f;
     bitmap_.reset();
     loaded_ = false;
+    seeThrough_ = false;
 }
 
 void ImageImpl::setTexturePixels(const DecodedImage& image) {
     resampleForTexture(image, pixels_, width_, height_, scaleX_, scaleY_);
+    seeThrough_ = false;
+    for (std::uint32_t p : pixels_)
+        if (reinterpret_cast<const std::uint8_t*>(&p)[3] == 0) {
+            seeThrough_ = true;
+            break;
+        }
 }
 
 bool ImageImpl::decode(std::vector<std::uint8_t> bytes, bool gif, bool forTexture) {

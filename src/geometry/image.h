@@ -34,6 +34,8 @@ public:
     // One word per pixel; in memory the bytes are red, green, blue, alpha. Texture images start
     // with the bottom row of the file.
     const std::vector<std::uint32_t>& pixels() const { return pixels_; }
+    // Some texture pixels are see-through (alpha 0): a GIF with a transparent colour.
+    bool seeThrough() const { return seeThrough_; }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     bool loaded() const { return loaded_; }
@@ -85,6 +87,7 @@ private:
     std::int32_t height_ = 0;
     bool loaded_ = false;
     bool gif_ = false;
+    bool seeThrough_ = false;
     float scaleX_ = 1.0f;
     float scaleY_ = 1.0f;
     std::int32_t writeMark_ = -1;
@@ -99,7 +102,8 @@ std::int32_t beginImageWritePass();
 std::int32_t currentImageWritePass();
 
 // Resamples decoded pixels into texture words: power-of-two sizes not above the file's (sizes
-// below 2 stay), the first row taken from the bottom of the file, alpha kTextureAlpha.
+// below 2 stay), the first row taken from the bottom of the file, alpha kTextureAlpha (0 where the
+// picture is see-through).
 void resampleForTexture(const DecodedImage& image, std::vector<std::uint32_t>& pixels, std::int32_t& width,
                         std::int32_t& height, float& scaleX, float& scaleY);
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "geometry/image.h"
 #include "image_test_support.h"
 
 namespace kinemo {
@@ -160,6 +163,72 @@ TEST(GifDecoder, RefusesAHugeClaimedSizeWithoutTakingMemory) {
 TEST(GifDecoder, RefusesAnLzwCodeSizeAboveEightBits) {
     CDIB dib;
     EXPECT_FALSE(decodeGif(handMadeGif(packCodes({{4, 3}}), 4, 2, 12), dib));
+}
+
+// Seven pixels 1 1 1 1 1 1 0 with a graphic control extension before the image.
+std::vector<std::uint8_t> gifWithControl(std::uint8_t flags, std::uint8_t transparentIndex) {
+    std::vector<std::uint8_t> gif = handMadeGif(packCodes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {0, 4}, {5, 4}}), 7, 1);
+    const std::vector<std::uint8_t> control{'!', 0xF9, 4, flags, 10, 0, transparentIndex, 0};
+    const auto image = std::find(gif.begin() + 19, gif.end(), ',');
+    gif.insert(image, control.begin(), control.end());
+    return gif;
+}
+
+TEST(GifTransparency, TheGraphicControlExtensionNamesTheSeeThroughColour) {
+    CDIB dib;
+    ASSERT_TRUE(decodeGif(gifWithControl(1, 1), dib));
+    EXPECT_EQ(dib.transparentIndex(), 1);
+    const DecodedImage rgb = dib.toRgb();
+    ASSERT_EQ(rgb.opacity.size(), 7u);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(rgb.opacity[std::size_t(x)], 0) << x;
+    EXPECT_EQ(rgb.opacity[6], 255);
+}
+
+TEST(GifTransparency, ImageMagicksTransparentColourIsSeeThrough) {
+    // convert -size 5x3 xc:red -fill blue -draw "point 1,1" -transparent blue
+    CDIB dib;
+    ASSERT_TRUE(decodeGif(readBytes(geometryData("see_through_5x3.gif")), dib));
+    const DecodedImage rgb = dib.toRgb();
+    ASSERT_EQ(rgb.opacity.size(), 15u);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const bool clear = x == 1 && y == 1;
+            EXPECT_EQ(rgb.opacity[std::size_t(y * 5 + x)], clear ? 0 : 255) << x << "," << y;
+            if (!clear) {
+                EXPECT_EQ(rgb.pixel(x, y)[0], 255);
+            }
+        }
+}
+
+TEST(GifTransparency, WithoutTheTransparentFlagEveryPixelIsOpaque) {
+    CDIB dib;
+    ASSERT_TRUE(decodeGif(gifWithControl(0, 1), dib));
+    EXPECT_EQ(dib.transparentIndex(), -1);
+    EXPECT_TRUE(dib.toRgb().opacity.empty());
+}
+
+TEST(GifTransparency, AnIndexPastThePaletteMakesNothingSeeThrough) {
+    CDIB dib;
+    ASSERT_TRUE(decodeGif(gifWithControl(1, 200), dib));
+    EXPECT_EQ(dib.transparentIndex(), -1);
+}
+
+TEST(GifTransparency, SeeThroughPixelsOfATextureGetAlphaZero) {
+    ImageImpl image("clear.gif");
+    ASSERT_TRUE(image.decode(gifWithControl(1, 1), true, true));
+    ASSERT_EQ(image.width(), 4);
+    EXPECT_TRUE(image.seeThrough());
+    auto alpha = [&](int x) { return reinterpret_cast<const std::uint8_t*>(&image.pixels()[std::size_t(x)])[3]; };
+    // Texture columns 0, 1, 2, 3 take the file's columns 0, 2, 4, 6.
+    EXPECT_EQ(alpha(0), 0);
+    EXPECT_EQ(alpha(2), 0);
+    EXPECT_EQ(alpha(3), kTextureAlpha);
+}
+
+TEST(GifTransparency, AnOpaqueGifTextureIsNotSeeThrough) {
+    ImageImpl image("plain.gif");
+    ASSERT_TRUE(image.decode(gifWithControl(0, 1), true, true));
+    EXPECT_FALSE(image.seeThrough());
 }
 
 }  // namespace
