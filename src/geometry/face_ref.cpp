@@ -37,7 +37,11 @@ int& nameCounter() {
 
 }  // namespace
 
-GeometryWriteScope::GeometryWriteScope() { activeScope() = ++scopeCounter(); }
+// Names are counted afresh for every write, so that writing a scene read back gives the same bytes.
+GeometryWriteScope::GeometryWriteScope() {
+    activeScope() = ++scopeCounter();
+    nameCounter() = 0;
+}
 GeometryWriteScope::~GeometryWriteScope() {
     activeScope() = 0;
     writeRecords().clear();

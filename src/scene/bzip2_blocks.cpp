@@ -48,10 +48,12 @@ public:
     void copy(const BitSource& source, std::size_t p, std::size_t count) {
         const std::size_t whole = count / 8, first = p >> 3;
         const unsigned shift = p & 7;
-        bytes_.reserve(bytes_.size() + whole + 16);
+        const std::size_t at = bytes_.size();
+        bytes_.resize(at + whole);
+        char* out = bytes_.data() + at;
         for (std::size_t j = 0; j < whole; ++j) {
             const unsigned v = (source.byteAt(first + j) << shift) | (source.byteAt(first + j + 1) >> (8 - shift));
-            bytes_.push_back(static_cast<char>(v & 0xFF));
+            out[j] = static_cast<char>(v & 0xFF);
         }
         const int rest = static_cast<int>(count % 8);
         if (rest) put(source.bits(p + whole * 8, rest), rest);

@@ -1,8 +1,11 @@
 // Shapes in the scene file: their readers, and what they add to the counts of a scene.
 #include "scene/scene_file_shapes.h"
 
+#include <vector>
+
 #include "geometry/appearance.h"
 #include "geometry/face_object.h"
+#include "geometry/face_ref.h"
 #include "geometry/shape_node.h"
 #include "scene/group_node.h"
 #include "scene/scene.h"
@@ -21,7 +24,9 @@ void countShapes(Node& node, SceneCounts& counts) {
     ++counts.materials;
     if (shape->appearance().texture()) ++counts.textures;
     ShapeBasics* geometry = shape->geometry();
-    FaceObject* faces = geometry ? geometry->asFaceObject() : nullptr;
+    const FaceObject* faces = geometry ? geometry->asFaceObject() : nullptr;
+    // A shared face set counts in every shape that shows it, as before it was shared.
+    if (const auto* ref = dynamic_cast<const FaceRef*>(geometry); ref && !faces) faces = &ref->target();
     if (!faces) return;
     if (faces->holdsLineSet())
         ++counts.lineSets;
@@ -40,6 +45,21 @@ void installShapeSupport() {
         countShapes(const_cast<Scene&>(scene).root(), counts);
         if (previous) previous(scene, counts);
     };
+}
+
+int shareIdenticalFaceSets(GroupNode& root) {
+    FaceShareTable table;
+    std::vector<Node*> stack{&root};
+    while (!stack.empty()) {
+        Node* n = stack.back();
+        stack.pop_back();
+        if (GroupNode* g = n->asGroupNode()) {
+            for (std::size_t i = g->childCount(); i-- > 0;) stack.push_back(g->child(i));
+        } else if (ShapeNode* shape = n->asShapeNode()) {
+            table.share(*shape);
+        }
+    }
+    return table.replaced();
 }
 
 }  // namespace kinemo

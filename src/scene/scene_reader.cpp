@@ -707,6 +707,11 @@ Scene* Scene::readFromFile(std::string_view path) {
     }
     scene->root().setName("root");
     scene->root().updateBounds();
+    // Foreign files and those before version 3.0 repeat identical parts: each is kept once.
+    if (versionBelow(readingState().fileVersion, 3.0)) {
+        const int shared = shareIdenticalFaceSets(scene->root());
+        if (shared > 0) showStatus(formatC("Replaced %d identical faces by reference", shared));
+    }
     showStatus("File loaded");
     // Everything read was copied out of the text, which is as large as the file: it goes now.
     std::string().swap(scene->lastText);

@@ -18,6 +18,7 @@
 #include "core/numbers.h"
 #include "core/utilities.h"
 #include "geometry/binary_io.h"
+#include "geometry/face_ref.h"
 #include "scene/group_node.h"
 #include "scene/node_table.h"
 #include "scene/pack_file.h"
@@ -223,6 +224,8 @@ bool writeDefinitionsBlock(Scene& scene, std::FILE* file) {
 
 bool writeScene(Scene& scene, std::FILE* file, bool binary) {
     BinaryFlag flag(binary);
+    // A face set shared by several shapes is written once with its geometry, then used by name.
+    GeometryWriteScope sharedGeometry;
     SceneFileHooks& hooks = sceneFileHooks();
     setTextTagForm(true);
     partNumber = 0;
