@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_rich_text_html ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_rich_text_html.cpp kinemo_app_logic kinemo_core)
