@@ -165,8 +165,9 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, stride, base + 6 * sizeof(float));
             if (seeThrough) {
+                // Half the alpha of the other texels: filtering blends alpha across the edge.
                 glEnable(GL_ALPHA_TEST);
-                glAlphaFunc(GL_GREATER, 0.0f);
+                glAlphaFunc(GL_GREATER, 0.5f * (kTextureAlpha / 255.0f) * node.appearance().material().alpha());
             }
         }
         const bool colours = !a.colours.empty();
