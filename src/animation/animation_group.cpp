@@ -162,6 +162,7 @@ bool AnimationGroup::insertChild(std::unique_ptr<AnimationAtom>& atom, long posi
     if (position < 0 || position > long(children_.size())) position = long(children_.size());
     children_.insert(children_.begin() + position, std::move(atom));
     adopt(a);
+    if (!a.asAnimationGroup()) showChangedStep(&a);
     return true;
 }
 
@@ -175,13 +176,16 @@ std::unique_ptr<AnimationAtom> AnimationGroup::removeChild(AnimationAtom* atom) 
     if (s.lastStep && subtreeHolds(*taken, s.lastStep)) s.lastStep = nullptr;
     if (s.currentChapter && subtreeHolds(*taken, s.currentChapter)) s.currentChapter = nullptr;
     // The records of the removed steps must leave this timeline before they may be deleted.
-    if (timelineBuilt_) {
-        clearTimeline();
-        if (s.animationEnabled) rebuildTimelines(*this);
-    }
+    const bool built = timelineBuilt_;
+    if (built) clearTimeline();
     taken->setParent(nullptr);
     chapterTreeChanged();
     taken->removedFromChapter();
+    AnimationAtom* next = child(std::size_t(index));
+    if (!taken->asAnimationGroup() && next && s.animationEnabled)
+        showChangedStep(next);
+    else if (built && s.animationEnabled)
+        rebuildTimelines(*this);
     return taken;
 }
 

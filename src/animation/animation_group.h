@@ -74,6 +74,10 @@ public:
     void runToAtom(AnimationAtom* step, std::int32_t kindMask);
     // Visibility as it was just before step, from its record's captured state.
     void runShowHideToAtomBefore(AnimationAtom* step);
+    // After an edit of this chapter (only while animation is enabled): the timelines are rebuilt,
+    // the chapter becomes current and shows the state at the start of step, which the structure
+    // views select. Visibility follows only when the structure editor asks for it.
+    void showChangedStep(AnimationAtom* step);
     void rewindChapter();
     void runChapterToEnd();
     void positionAtPercent(double percent, std::int32_t kindMask);
@@ -129,6 +133,11 @@ struct AnimationState {
     std::function<void()> redrawRequested;
     std::function<void()> playbackStopped;
     std::function<void()> textCleared;
+    // The structure editor's "Update Visibility On Selection": selecting a step shows the parts
+    // as they are at its start.
+    bool updateVisibilityOnSelection = false;
+    // The structure views select a step.
+    std::function<void(AnimationAtom*)> stepSelected;
 };
 AnimationState& animationState();
 

@@ -449,6 +449,17 @@ void AnimationGroup::runShowHideToAtomBefore(AnimationAtom* step) {
     if (auto* v = dynamic_cast<VisibilityAnimationRef*>(step->ownRef())) v->restore();
 }
 
+void AnimationGroup::showChangedStep(AnimationAtom* step) {
+    AnimationState& s = animationState();
+    if (!s.animationEnabled || !step) return;
+    rebuildTimelines(*this);
+    if (isUsed()) {
+        s.currentChapter = this;
+        runToAtom(step, s.updateVisibilityOnSelection ? KindAll : KindAll & ~KindVisibility);
+    }
+    if (s.stepSelected) s.stepSelected(step);
+}
+
 void AnimationGroup::rewindChapter() {
     AnimationState& s = animationState();
     s.currentIndex = 0;

@@ -447,3 +447,35 @@ TEST_F(TimelineTest, ACloneCopiesTitlesAndStepsWithFreshIds) {
 
 }  // namespace
 }  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+TEST_F(TimelineTest, AnInsertedStepIsShownWithEveryEarlierStepAppliedAndSelected) {
+    AnimationGroup* c = chapter("c");
+    moveZ(*c, partA, 20);
+    visibility(*c, partB, false);
+    moveZ(*c, partA, 10);
+    AnimationAtom* selected = nullptr;
+    animationState().stepSelected = [&](AnimationAtom* s) { selected = s; };
+    std::unique_ptr<AnimationAtom> pauseStep = std::make_unique<PauseAnimationObject>(nullptr, true, 100);
+    AnimationAtom* inserted = pauseStep.get();
+    ASSERT_TRUE(c->insertChild(pauseStep, 2));
+    EXPECT_EQ(animationState().currentChapter, c);
+    EXPECT_EQ(selected, inserted);
+    EXPECT_NEAR(z(partA), 20, 1e-4);
+    // Without the structure editor's wish, selecting a step leaves visibility alone.
+    EXPECT_TRUE(partB->visible());
+
+    animationState().updateVisibilityOnSelection = true;
+    AnimationAtom* last = c->child(3);
+    c->removeChild(inserted);
+    EXPECT_EQ(selected, last);
+    EXPECT_FALSE(partB->visible());
+    EXPECT_NEAR(z(partA), 20, 1e-4);
+    animationState().stepSelected = {};
+    animationState().updateVisibilityOnSelection = false;
+}
+
+}  // namespace
+}  // namespace kinemo::testing
