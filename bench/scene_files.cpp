@@ -1,6 +1,7 @@
 // Scene files on CAD-like data: reading and building VRML 2 text (a CAD export of 1M triangles and
 // about 100 MB read from its file, and many small parts read from memory), writing KINEMML before
-// compression, and loading a compressed document against bzip2's own decompression time.
+// compression, and loading compressed documents (argument 0: the small parts, 1: the CAD export)
+// against bzip2's own decompression time.
 // The texts are made once, before any timing. Times are CPU times of the process (all threads);
 // the load of a compressed document also gives its real time, as it may use both cores.
 //   KINEMO_BENCH_TRIANGLES=N sets the size of the CAD export (default 1000000).
@@ -195,21 +196,27 @@ void BM_WriteKinemml(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteKinemml)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
-// A document of the small parts in its compressed form.
-const std::string& packedDocument() {
-    static const std::string packed = [] {
+// A document in its compressed form: 0 the small parts, 1 the CAD export.
+const std::string& packedDocument(int which) {
+    static std::string packed[2];
+    if (packed[which].empty()) {
         installSceneReader();
         Scene scene;
-        scene.readFromString(smallPartsText().data(), smallPartsText().size());
-        return *compressContent(sceneText(scene, true));
-    }();
-    return packed;
+        if (which == 0) {
+            scene.readFromString(smallPartsText().data(), smallPartsText().size());
+        } else {
+            const std::string text = cadExport(exportTriangles());
+            scene.readFromString(text.data(), text.size());
+        }
+        packed[which] = *compressContent(sceneText(scene, true));
+    }
+    return packed[which];
 }
 
 // The load of a ".bvr" file: decompression and parsing, as readFromFile does them.
 void BM_LoadCompressedDocument(benchmark::State& state) {
     installSceneReader();
-    const std::string& packed = packedDocument();
+    const std::string& packed = packedDocument(int(state.range(0)));
     const char* dir = std::getenv("TMPDIR");
     const std::string path =
         std::string(dir && *dir ? dir : "/tmp") + formatC("/kinemo_bench_packed_%d.bvr", int(getpid()));
@@ -226,13 +233,19 @@ void BM_LoadCompressedDocument(benchmark::State& state) {
         state.ResumeTiming();
     }
     std::remove(path.c_str());
+    state.counters["payloadMB"] = double(packed.size()) / 1e6;
 }
-BENCHMARK(BM_LoadCompressedDocument)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_LoadCompressedDocument)->Unit(benchmark::kMillisecond)->UseRealTime()->Name("BM_LoadCompressedDocument/real");
+BENCHMARK(BM_LoadCompressedDocument)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_LoadCompressedDocument)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Name("BM_LoadCompressedDocument/real");
 
 // The yardstick: bzip2 alone on the same payload, into a buffer of the known size.
 void BM_Bzip2DecompressOnly(benchmark::State& state) {
-    const std::string& packed = packedDocument();
+    const std::string& packed = packedDocument(int(state.range(0)));
     std::string out(std::size_t(std::uint32_t(packed[13] & 0xff) | std::uint32_t(packed[14] & 0xff) << 8 |
                                 std::uint32_t(packed[15] & 0xff) << 16 | std::uint32_t(packed[16] & 0xff) << 24),
                     '\0');
@@ -243,8 +256,13 @@ void BM_Bzip2DecompressOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
     }
 }
-BENCHMARK(BM_Bzip2DecompressOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_Bzip2DecompressOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Name("BM_Bzip2DecompressOnly/real");
+BENCHMARK(BM_Bzip2DecompressOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_Bzip2DecompressOnly)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Name("BM_Bzip2DecompressOnly/real");
 
 }  // namespace
 

@@ -28,6 +28,8 @@ public:
         return (w << (p & 7)) >> (64 - count);
     }
     std::size_t bitLength() const { return length_ * 8; }
+    const unsigned char* data() const { return data_; }
+    std::size_t length() const { return length_; }
 
 private:
     const unsigned char* data_;
@@ -51,7 +53,12 @@ public:
         const std::size_t at = bytes_.size();
         bytes_.resize(at + whole);
         char* out = bytes_.data() + at;
-        for (std::size_t j = 0; j < whole; ++j) {
+        // All but the last byte read straight from the source, which holds them.
+        const std::size_t direct = source.length() > first + 1 ? std::min(whole, source.length() - first - 1) : 0;
+        const unsigned char* in = source.data() + first;
+        for (std::size_t j = 0; j < direct; ++j)
+            out[j] = static_cast<char>(((unsigned(in[j]) << shift) | (unsigned(in[j + 1]) >> (8 - shift))) & 0xFF);
+        for (std::size_t j = direct; j < whole; ++j) {
             const unsigned v = (source.byteAt(first + j) << shift) | (source.byteAt(first + j + 1) >> (8 - shift));
             out[j] = static_cast<char>(v & 0xFF);
         }
