@@ -116,13 +116,17 @@ bool ColorAnimationObject::animate(AnimationAtomRef& ref, double t, bool forward
     return true;
 }
 
+void ColorAnimationObject::copyColourInto(ColorAnimationObject& c) const {
+    c.change = change;
+    c.duration_ = duration_;
+    c.component_ = component_;
+    c.componentId = componentId;
+    c.dowait = dowait;
+}
+
 std::unique_ptr<AnimationAtom> ColorAnimationObject::clone() const {
     auto c = std::make_unique<ColorAnimationObject>(parent(), true);
-    c->change = change;
-    c->duration_ = duration_;
-    c->component_ = component_;
-    c->componentId = componentId;
-    c->dowait = dowait;
+    copyColourInto(*c);
     return c;
 }
 
@@ -219,18 +223,7 @@ void ColorAnimationObject::readChange(const BlockText& b, bool brightnessKeys) {
 const char* ColorAnimationObject::readFromText(const char* text) {
     BlockText b(text, nullptr);
     const float version = readingState().fileVersion;
-    const std::int32_t id = b.integer("id", -1);
-    if (id < 0) {
-        logLine(formatC("Parser error in ColorAnimationObject: %s\n", "id not found"));
-        reportMessage("Parsing Error!", 1, true);
-    } else {
-        Node* node = nodeTable().at(id);
-        if (node && node->asGroupNode())
-            component_ = node->asGroupNode();
-        else
-            reportMessage("ColorAnimationObject has invalid GroupNode", 1, true);
-    }
-    componentId = id;
+    component_ = readPartId(b, "ColorAnimationObject", componentId);
     readChange(b, versionAtLeast(version, 2.115));
     if (versionAtLeast(version, 3.005)) dowait = b.boolean("dowait", true);
     setDuration(b.number("duration", 0));
@@ -262,10 +255,7 @@ bool BlinkAnimationAtom::animate(AnimationAtomRef& ref, double t, bool forward) 
 
 std::unique_ptr<AnimationAtom> BlinkAnimationAtom::clone() const {
     auto c = std::make_unique<BlinkAnimationAtom>(parent(), true);
-    c->change = change;
-    c->component_ = component_;
-    c->componentId = componentId;
-    c->dowait = dowait;
+    copyColourInto(*c);
     c->onDuration = onDuration;
     c->offDuration = offDuration;
     c->numCycle = numCycle;
@@ -284,18 +274,7 @@ void BlinkAnimationAtom::writeBlock(std::string& out) const {
 
 const char* BlinkAnimationAtom::readFromText(const char* text) {
     BlockText b(text, nullptr);
-    const std::int32_t id = b.integer("id", -1);
-    if (id < 0) {
-        logLine(formatC("Parser error in BlinkAnimationAtom: %s\n", "id not found"));
-        reportMessage("Parsing Error!", 1, true);
-    } else {
-        Node* node = nodeTable().at(id);
-        if (node && node->asGroupNode())
-            component_ = node->asGroupNode();
-        else
-            reportMessage("BlinkAnimationAtom has invalid GroupNode", 1, true);
-    }
-    componentId = id;
+    component_ = readPartId(b, "BlinkAnimationAtom", componentId);
     readChange(b, true);
     onDuration = clampDuration(b.number("onDuration", 0.5), 1.0e6);
     offDuration = clampDuration(b.number("offDuration", 0.5), 1.0e6);

@@ -42,6 +42,8 @@ public:
     MaterialChange change;
 
 protected:
+    // The change, duration, part and dowait of this step into c.
+    void copyColourInto(ColorAnimationObject& c) const;
     // The shapes' current materials from the record's copies.
     static void restore(AnimationAtomRef& ref);
     // The change applied to every captured shape, not permanently.

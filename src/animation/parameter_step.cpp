@@ -130,18 +130,7 @@ bool ParameterAnimationAtom::writeToFile(std::FILE* file) {
 
 const char* ParameterAnimationAtom::readFromText(const char* text) {
     BlockText b(text, nullptr);
-    const std::int32_t id = b.integer("id", -1);
-    if (id < 0) {
-        logLine(formatC("Parser error in ParameterAnimationAtom: %s\n", "id not found"));
-        reportMessage("Parsing Error!", 1, true);
-    } else {
-        Node* node = nodeTable().at(id);
-        if (node && node->asGroupNode())
-            component_ = node->asGroupNode();
-        else
-            reportMessage("ParameterAnimationAtom has invalid GroupNode", 1, true);
-    }
-    componentId = id;
+    component_ = readPartId(b, "ParameterAnimationAtom", componentId);
     startValue = tmath::clampToFloat(b.number("startValue", 0));
     endValue = tmath::clampToFloat(b.number("endValue", 1));
     parameterIndex = b.integer("parameterIndex", 0);

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/messages.h"
 #include "core/numbers.h"
+#include "scene/group_node.h"
+#include "scene/node_table.h"
 
 namespace kinemo {
 namespace {
@@ -17,6 +20,20 @@ std::size_t skipChars(std::string_view t, std::size_t pos, std::string_view char
 }
 
 }  // namespace
+
+GroupNode* readPartId(const BlockText& block, const char* className, std::int32_t& componentId) {
+    componentId = block.integer("id", -1);
+    if (componentId < 0) {
+        componentId = -1;
+        logLine(formatC("Parser error in %s: %s\n", className, "id not found"));
+        reportMessage("Parsing Error!", 1, true);
+        return nullptr;
+    }
+    Node* node = nodeTable().at(componentId);
+    GroupNode* part = node ? node->asGroupNode() : nullptr;
+    if (!part) reportMessage(std::string(className) + " has invalid GroupNode", 1, true);
+    return part;
+}
 
 const char* nextBlockHeader(const char* text) {
     const char* a = findIn(text, "[ACTION>>");

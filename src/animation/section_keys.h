@@ -8,6 +8,8 @@
 
 namespace kinemo {
 
+class GroupNode;
+
 class BlockText {
 public:
     // The block from text up to the first endMarker (none: up to the next block header). When
@@ -40,6 +42,12 @@ private:
 
 // Where the next block header begins at or after text, or the end of the zero-terminated text.
 const char* nextBlockHeader(const char* text);
+
+// The part a block's "id" names in the node table of the read, for a step of class className. A
+// missing id is a parse error ("Parser error in <class>: id not found" in the log, "Parsing
+// Error!" to the user); an id that names no group reports "<class> has invalid GroupNode". The
+// id read (-1 when missing) goes to componentId either way.
+GroupNode* readPartId(const BlockText& block, const char* className, std::int32_t& componentId);
 
 // A time, duration or count from a file or typed in: finite and at least 0, at most limit.
 double clampDuration(double value, double limit = 1.0e9);
