@@ -21,58 +21,36 @@ ElevationGrid::ElevationGrid() { settings.creaseAngle = 0.0f; }
 
 const char* ElevationGrid::readFromString(const char* text, const char* end, ShapeNode* node) {
     end = reading::textEndFor(text, end);
-    const KeyWordMatcher& m = elevationGridMatcher();
-    long braces = 0, brackets = 0;
-    bool opened = false;
-    const char* pos = text;
-    for (int n = 0; n < 1000; ++n) {
-        KeywordHit hit = m.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) {
-            pos = hit.after;
-            break;
-        }
-        const Keyword k = hit.keyword;
-        if (isBracketToken(k)) {
-            if (k == kw::CloseBrace && braces == 0) {
-                pos = hit.begin;
-                break;
-            }
-            KeyWordMatcher::countBrackets(braces, brackets, k);
-            pos = hit.after;
-            if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) break;
-            continue;
-        }
-        pos = hit.after;
+    const char* pos = reading::readBody(text, end, elevationGridMatcher(), 1000, [&](Keyword k, const char*& p) {
         auto truth = [&](bool& b) {
-            std::string_view w = reading::readWord(pos, end);
+            std::string_view w = reading::readWord(p, end);
             if (!w.empty()) b = w[0] == 'T' || w[0] == 't';
         };
         if (k == kw::xDimension) {
-            xDimension = readInt(pos);
-            reading::readWord(pos, end);
+            xDimension = readInt(p);
+            reading::readWord(p, end);
         } else if (k == kw::zDimension) {
-            zDimension = readInt(pos);
-            reading::readWord(pos, end);
+            zDimension = readInt(p);
+            reading::readWord(p, end);
         } else if (k == kw::xSpacing) {
-            xSpacing = float(readFloat(pos));
-            reading::readWord(pos, end);
+            xSpacing = float(readFloat(p));
+            reading::readWord(p, end);
         } else if (k == kw::zSpacing) {
-            zSpacing = float(readFloat(pos));
-            reading::readWord(pos, end);
+            zSpacing = float(readFloat(p));
+            reading::readWord(p, end);
         } else if (k == kw::height) {
             heights.clear();
-            pos = readFloatList(heights, pos, end);
+            p = readFloatList(heights, p, end);
         } else if (k == kw::color) {
-            const char* q = pos;
+            const char* q = p;
             while (q < end && (*q == ' ' || *q == '\t' || *q == '\r' || *q == '\n')) ++q;
             const bool nodeName = std::size_t(end - q) >= 5 && std::memcmp(q, "Color", 5) == 0;
             if (!nodeName && (reading::binaryLists() || (q < end && *q == '[')))
-                pos = reading::readMatrix(pos, end, 3, colours, 0);
+                p = reading::readMatrix(p, end, 3, colours, 0);
         } else if (k == kw::vector) {
-            pos = reading::readMatrix(pos, end, 3, normals, MatrixF::KindNormals);
+            p = reading::readMatrix(p, end, 3, normals, MatrixF::KindNormals);
         } else if (k == kw::point) {
-            pos = reading::readMatrix(pos, end, 2, texCoord, 0);
+            p = reading::readMatrix(p, end, 2, texCoord, 0);
         } else if (k == kw::normalPerVertex) {
             truth(normalPerVertex);
         } else if (k == kw::colorPerVertex) {
@@ -82,15 +60,15 @@ const char* ElevationGrid::readFromString(const char* text, const char* end, Sha
         } else if (k == kw::ccw) {
             truth(settings.ccw);
         } else if (k == kw::creaseAngle) {
-            settings.creaseAngle = float(readFloat(pos));
-            reading::readWord(pos, end);
+            settings.creaseAngle = float(readFloat(p));
+            reading::readWord(p, end);
         } else if (k == kw::Normal || k == kw::texCoord || k == kw::TextureCoordinate) {
             // their bodies are read by the keys above
         } else {
-            pos = hit.begin;
-            break;
+            return false;
         }
-    }
+        return true;
+    });
     build(node);
     return pos;
 }

@@ -55,35 +55,13 @@ Extrusion::Extrusion() = default;
 
 const char* Extrusion::readFromString(const char* text, const char* end, ShapeNode* node) {
     end = reading::textEndFor(text, end);
-    const KeyWordMatcher& m = extrusionMatcher();
-    long braces = 0, brackets = 0;
-    bool opened = false;
-    const char* pos = text;
-    for (int n = 0; n < 1000; ++n) {
-        KeywordHit hit = m.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) {
-            pos = hit.after;
-            break;
-        }
-        const Keyword k = hit.keyword;
-        if (isBracketToken(k)) {
-            if (k == kw::CloseBrace && braces == 0) {
-                pos = hit.begin;
-                break;
-            }
-            KeyWordMatcher::countBrackets(braces, brackets, k);
-            pos = hit.after;
-            if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) break;
-            continue;
-        }
-        pos = hit.after;
+    const char* pos = reading::readBody(text, end, extrusionMatcher(), 1000, [&](Keyword k, const char*& p) {
         auto list = [&](std::vector<float>& v) {
             v.clear();
-            pos = readFloatList(v, pos, end);
+            p = readFloatList(v, p, end);
         };
         auto truth = [&](bool& b) {
-            std::string_view w = reading::readWord(pos, end);
+            std::string_view w = reading::readWord(p, end);
             if (!w.empty()) b = w[0] == 'T' || w[0] == 't';
         };
         if (k == kw::crossSection)
@@ -103,14 +81,14 @@ const char* Extrusion::readFromString(const char* text, const char* end, ShapeNo
         else if (k == kw::ccw)
             truth(settings.ccw);
         else if (k == kw::creaseAngle) {
-            settings.creaseAngle = float(readFloat(pos));
+            settings.creaseAngle = float(readFloat(p));
             creaseSet = true;
-            reading::readWord(pos, end);
+            reading::readWord(p, end);
         } else {
-            pos = hit.begin;
-            break;
+            return false;
         }
-    }
+        return true;
+    });
     if (!creaseSet) settings.creaseAngle = 0.0f;
     if (readingState().importScaling)
         for (float& v : spine) v = float(readingState().scaled(v));

@@ -8,6 +8,7 @@
 #include "core/basic_object.h"
 #include "geometry/matrix.h"
 #include "geometry/vector.h"
+#include "scene/keyword_matcher.h"
 #include "scene/keywords.h"
 
 namespace kinemo {
@@ -39,6 +40,33 @@ const char* readNodeList(const char* p, const char* end, Keyword field, std::int
 // points, normals, texture points and colours, its bindings into the face set (each only with its
 // list). Returns the position after the node's body.
 const char* readVertexProperty(FaceObject& f, const char* p, const char* end);
+
+// The body loop of a geometry node: brackets are counted here (the body ends when its braces
+// close; a closing brace of the caller's is left to it), every other keyword goes to
+// field(keyword, pos), which moves pos past its value or returns false for a keyword that is not
+// the node's: that ends the body before the keyword. At most budget keywords.
+template <class Field>
+const char* readBody(const char* text, const char* end, const KeyWordMatcher& m, int budget, Field field) {
+    long braces = 0, brackets = 0;
+    bool opened = false;
+    const char* pos = text;
+    for (int n = 0; n < budget; ++n) {
+        KeywordHit hit = m.scan(pos, end);
+        if (hit.keyword == kw::EndOfString) return hit.after;
+        const Keyword k = hit.keyword;
+        if (isBracketToken(k)) {
+            if (k == kw::CloseBrace && braces == 0) return hit.begin;
+            KeyWordMatcher::countBrackets(braces, brackets, k);
+            pos = hit.after;
+            if (k == kw::OpenBrace) opened = true;
+            if (opened && braces <= 0 && brackets <= 0) return pos;
+            continue;
+        }
+        pos = hit.after;
+        if (!field(k, pos)) return hit.begin;
+    }
+    return pos;
+}
 
 }  // namespace reading
 }  // namespace kinemo

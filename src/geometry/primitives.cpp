@@ -57,29 +57,10 @@ bool readTruth(const char*& p, const char* end) {
     return !w.empty() && (w[0] == 'T' || w[0] == 't' || w[0] == 'Y' || w[0] == 'y');
 }
 
-// The body loop of the primitives: field(k, pos) returns false for a keyword that is not theirs,
-// which ends the body and is left to the caller.
+// The body loop of the primitives.
 template <class Field>
 const char* readBody(const char* text, const char* end, const KeyWordMatcher& m, Field field) {
-    long braces = 0, brackets = 0;
-    bool opened = false;
-    const char* pos = text;
-    for (int n = 0; n < kPrimitiveKeywordBudget; ++n) {
-        KeywordHit hit = m.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) return hit.after;
-        const Keyword k = hit.keyword;
-        if (isBracketToken(k)) {
-            if (k == kw::CloseBrace && braces == 0) return hit.begin;
-            KeyWordMatcher::countBrackets(braces, brackets, k);
-            pos = hit.after;
-            if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) return pos;
-            continue;
-        }
-        pos = hit.after;
-        if (!field(k, pos)) return hit.begin;
-    }
-    return pos;
+    return reading::readBody(text, end, m, kPrimitiveKeywordBudget, field);
 }
 
 // VRML 1 "parts": the first part word clears all, every part word turns its own on.
