@@ -50,11 +50,16 @@ void checkFace(const FaceObject& f) {
         checkIndex(f.normalIndex.get(), f.normals.get());
     checkFinite(f.points.get());
     checkFinite(f.normals.get());
+    checkIndex(f.lineColourIndex.get(), f.lineColours.get());
+    if (f.lineColourIndex && (!f.lineIndex || f.lineColourIndex->count() != f.lineIndex->count())) std::abort();
+    if (f.colorIndex) checkIndex(f.colorIndex.get(), f.colours.get());
     const FaceRenderArrays& a = f.renderArrays();
     for (std::uint32_t i : a.indices)
         if (i >= std::uint32_t(a.vertexCount())) std::abort();
     for (float v : a.vertices)
         if (!std::isfinite(v)) std::abort();
+    if (!a.colours.empty() && a.colours.size() != std::size_t(a.vertexCount()) * 3) std::abort();
+    if (a.textured && a.texRows.size() != std::size_t(a.vertexCount())) std::abort();
 }
 
 void walk(GroupNode& g, std::string& out) {
