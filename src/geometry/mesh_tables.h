@@ -41,8 +41,10 @@ inline bool firstEqualRows(const float* data, std::int32_t n, std::int32_t colum
     bool duplicates = false;
     for (std::int32_t r = 0; r < n; ++r) {
         const float* row = data + static_cast<std::int64_t>(r) * columns;
+        // One multiply per value and one final mix: the rows of a point list differ in every bit.
         std::uint64_t h = 0x9e3779b97f4a7c15ULL;
-        for (std::int32_t c = 0; c < columns; ++c) h = mix(h ^ floatBits(row[c]));
+        for (std::int32_t c = 0; c < columns; ++c) h = (h ^ floatBits(row[c])) * 0xff51afd7ed558ccdULL;
+        h = mix(h);
         std::size_t s = h & (size - 1);
         for (;;) {
             std::int32_t other = slots[s];
