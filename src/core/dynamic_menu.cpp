@@ -21,9 +21,10 @@ bool DynamicMenu::roomFor(std::string_view label) {
     if (firstId_ + int(entries_.size()) > lastId_) {
         // The ids past the range belong to other commands: the entry is dropped, not given one.
         if (!fullReported_)
-            logLine(formatC("DynamicMenu.appendItem: the %s menu has no command id left after %d; \"%s\" and "
-                            "later entries are left out",
-                            name_.c_str(), lastId_, std::string(label).c_str()));
+            logLine(
+                formatC("DynamicMenu.appendItem: the %s menu has no command id left after %d; \"%s\" and "
+                        "later entries are left out",
+                        name_.c_str(), lastId_, std::string(label).c_str()));
         fullReported_ = true;
         return false;
     }

@@ -185,7 +185,8 @@ void fill(DynamicMenu& menu, const std::vector<MenuItem>& items, const std::func
         if (item.separator)
             menu.appendSeparator();
         else
-            menu.appendItem(item.label, [choose, i] { choose(i); }, item.checked);
+            menu.appendItem(
+                item.label, [choose, i] { choose(i); }, item.checked);
     }
     menu.finishRebuild();
 }

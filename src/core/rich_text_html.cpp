@@ -34,16 +34,27 @@ void appendEscaped(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
             case '\r':
                 if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
                 out += "<br>";
                 break;
-            case '\n': out += "<br>"; break;
-            default: out += c;
+            case '\n':
+                out += "<br>";
+                break;
+            default:
+                out += c;
         }
     }
 }
@@ -61,8 +72,8 @@ std::string fontStyle(std::string_view tag) {
         style += bold ? "font-weight:bold; " : "font-weight:normal; ";
         style += italic ? "font-style:italic; " : "font-style:normal; ";
         if (underline || strike)
-            style += std::string("text-decoration:") + (underline ? " underline" : "") + (strike ? " line-through" : "") +
-                     "; ";
+            style += std::string("text-decoration:") + (underline ? " underline" : "") +
+                     (strike ? " line-through" : "") + "; ";
         else
             style += "text-decoration:none; ";
     }

@@ -9,13 +9,12 @@
 #include "animation/playback.h"
 #include "animation/player_panel_model.h"
 #include "animation/text_step.h"
-#include "text/translator.h"
-
 #include "core/messages.h"
 #include "render/renderer.h"
 #include "scene/scene.h"
 #include "scene/scene_reader.h"
 #include "scene/scene_writer.h"
+#include "text/translator.h"
 #ifdef KINEMO_HAVE_TREE_DRAWER
 #include "geometry/shape_node.h"
 #include "render/tree_drawer.h"

@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QMessageBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -71,8 +71,7 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
 
     // The panel's widgets report to the player model; it answers through showPlayerModel.
     connect(playerPanel_, &PlayerPanel::buttonPressed, this, [this](int button) {
-        if (PlayerPanelModel* model = services_.playerModel();
-            model && button >= 0 && button < kPlayerButtonCount)
+        if (PlayerPanelModel* model = services_.playerModel(); model && button >= 0 && button < kPlayerButtonCount)
             model->press(static_cast<PlayerButton>(button));
         else
             showPlayerModel();
@@ -100,7 +99,8 @@ CMainFrame::CMainFrame(QtPlatform& platform, DesktopServices& services)
     logic_.viewpointMenu.setChangedHandler([this] { showDynamicMenu(viewpointMenu_, logic_.viewpointMenu); });
     services_.onLanguageChanged = [this] {
         if (PlayerPanelModel* model = services_.playerModel(); model && shownChapter_)
-            if (AnimationGroup* chapter = animationState().currentChapter) model->setTimingSteps(timingStepsOf(*chapter));
+            if (AnimationGroup* chapter = animationState().currentChapter)
+                model->setTimingSteps(timingStepsOf(*chapter));
         showPlayerModel();
     };
     playerPanel_->setChapterListIntegrated(getLayeredBool(preferencesFile(), "ChapterViewIsIntegrated", true));
@@ -194,7 +194,8 @@ void CMainFrame::buildMenusAndToolbar() {
                                 [this] { rotateByStep(RotationAxis::Vertical); });
     QAction* horizontal = command(view, "actionRotateHorizontal", tr("Rotate Around Horizontal Axis"),
                                   [this] { rotateByStep(RotationAxis::Horizontal); });
-    QAction* around = command(view, "actionRotateView", tr("Rotate View"), [this] { rotateByStep(RotationAxis::View); });
+    QAction* around =
+        command(view, "actionRotateView", tr("Rotate View"), [this] { rotateByStep(RotationAxis::View); });
     vertical->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     horizontal->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     around->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
@@ -223,6 +224,11 @@ void CMainFrame::buildMenusAndToolbar() {
                                 "\n\nPlays and authors animated 3D assembly guides."));
     });
     about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    command(help, "actionSupport", tr("Support"), [this] {
+        QMessageBox::information(this, tr("Support"),
+                                 tr("For help with Kinemo, write to the support team of Brevalonix: "
+                                    "support@brevalonix.example"));
+    });
 
     QToolBar* bar = addToolBar(tr("Dynamic Toolbar Short"));
     bar->setObjectName("toolbar");
@@ -287,7 +293,8 @@ void CMainFrame::rotateByStep(RotationAxis axis) {
     ViewNavigation* navigation = viewerView_->navigation();
     if (!navigation || !navigation->scene()) return;
     // Without a centre picked yet, the view turns about what lies under its middle.
-    if (!navigation->centreNode()) navigation->setRotationCentre(viewerView_->width() / 2.0f, viewerView_->height() / 2.0f);
+    if (!navigation->centreNode())
+        navigation->setRotationCentre(viewerView_->width() / 2.0f, viewerView_->height() / 2.0f);
     constexpr float kStep = 3.14159265f / 12.0f;
     switch (axis) {
         case RotationAxis::Vertical:
@@ -309,8 +316,8 @@ void CMainFrame::setMouseMode(MouseMode mode) {
 }
 
 void CMainFrame::askZoomSpeed() {
-    const auto text =
-        platform_.askText("Zoom Speed", "Zoom Speed or -1 for Automatic Zoom", formatC("%f", double(viewerView_->zoomSpeed())));
+    const auto text = platform_.askText("Zoom Speed", "Zoom Speed or -1 for Automatic Zoom",
+                                        formatC("%f", double(viewerView_->zoomSpeed())));
     if (!text) return;
     const auto value = valueFromText(*text);
     if (!value) return;

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QThread>

@@ -15,11 +15,11 @@
 #include "animation/playback.h"
 #include "animation/player_panel_model.h"
 #include "core/definitions.h"
-#include "render/navigation.h"
-#include "render/renderer.h"
 #include "core/messages.h"
 #include "core/platform.h"
 #include "core/steering.h"
+#include "render/navigation.h"
+#include "render/renderer.h"
 #include "ui/desktop_services.h"
 #include "ui/kinemo_app.h"
 #include "ui/main_frame.h"
@@ -173,8 +173,8 @@ private slots:
         QVERIFY(view.navigation());
         std::vector<EventHandle> queued;
         view.navigation()->setEventSink([&](EventHandle e) { queued.push_back(std::move(e)); });
-        QWheelEvent forward(QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
-                            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent forward(QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                            Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&view, &forward);
         QCOMPARE(queued.size(), std::size_t(1));
         const float before = scene->camera.position[2];

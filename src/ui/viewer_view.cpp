@@ -118,8 +118,8 @@ void ViewerView::mouseMoveEvent(QMouseEvent* event) {
     if (!navigation_) return;
     const QPoint p = event->position().toPoint();
     const Qt::KeyboardModifiers keys = event->modifiers();
-    if (navigation_->mouseMove(p.x(), p.y(), (event->buttons() & Qt::LeftButton) != 0,
-                               (keys & Qt::ShiftModifier) != 0, (keys & Qt::ControlModifier) != 0))
+    if (navigation_->mouseMove(p.x(), p.y(), (event->buttons() & Qt::LeftButton) != 0, (keys & Qt::ShiftModifier) != 0,
+                               (keys & Qt::ControlModifier) != 0))
         setFocus(Qt::MouseFocusReason);
 }
 

@@ -1,8 +1,7 @@
 #include "core/dynamic_menu.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app_logic_support.h"
 #include "core/headless_platform.h"
@@ -102,7 +101,8 @@ TEST_F(DynamicMenuTest, AMenuThatIsNotLocatedLogsEveryEntryItWasAskedFor) {
 }
 
 TEST_F(DynamicMenuTest, ThreeLanguagesLeaveTheSeparatorIdWithoutAction) {
-    services.languagesOffered = {{"Deutsch"}, {"Francais", false, true}, {"English"}, {"", true}, {"Move Language To Top"}};
+    services.languagesOffered = {
+        {"Deutsch"}, {"Francais", false, true}, {"English"}, {"", true}, {"Move Language To Top"}};
     logic.rebuildLanguageMenu();
     const auto& entries = logic.languageMenu.entries();
     ASSERT_EQ(entries.size(), 5u);

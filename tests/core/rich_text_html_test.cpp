@@ -42,9 +42,7 @@ TEST(MarkupToHtml, CircledNumbersUseTheirEnclosedDigitsOtherwiseBrackets) {
     EXPECT_EQ(markupToHtml("<kmxMETA_SQUARE sizex = \"1\" sizey = \"1\" name = \"21\"></kmxMETA_SQUARE>"), "[21]");
 }
 
-TEST(MarkupToHtml, ALoneClosingTagIsDroppedAndTheTextStays) {
-    EXPECT_EQ(markupToHtml("a</kmxFONT>"), "a");
-}
+TEST(MarkupToHtml, ALoneClosingTagIsDroppedAndTheTextStays) { EXPECT_EQ(markupToHtml("a</kmxFONT>"), "a"); }
 
 TEST(MarkupToHtml, AnOpenAngleWithoutCloseIsKeptAsText) {
     EXPECT_EQ(markupToHtml("a <kmxFONT height"), "a &lt;kmxFONT height");

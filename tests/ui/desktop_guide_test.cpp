@@ -7,12 +7,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "animation/animation_group.h"
 #include "animation/playback.h"
@@ -208,8 +208,8 @@ private slots:
         QVERIFY(navigation && navigation->scene());
         Camera initial;
         QVERIFY(navigation->scene()->getCamera(initial));
-        navigation->scene()->setCamera(Camera{{initial.position[0] + 500, initial.position[1], initial.position[2]},
-                                              initial.orientation});
+        navigation->scene()->setCamera(
+            Camera{{initial.position[0] + 500, initial.position[1], initial.position[2]}, initial.orientation});
         frame->findChild<QAction*>("actionFitToWorkpart")->trigger();
         Camera fitted;
         QVERIFY(navigation->scene()->getCamera(fitted));
