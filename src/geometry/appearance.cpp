@@ -20,23 +20,11 @@ Appearance::~Appearance() { forgetDefinedObject(this); }
 const char* Appearance::readFromString(const char* text, const char* end) {
     end = textEnd(text, end);
     registerPendingDef(this);
-    const KeyWordMatcher& matcher = appearanceMatcher();
-    long braces = 0, brackets = 0;
-    const char* pos = text;
-    for (int n = 0; n < kAppearanceKeywordBudget; ++n) {
-        const KeywordHit hit = matcher.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) return hit.after;
-        if (KeyWordMatcher::countBrackets(braces, brackets, hit.keyword)) {
-            if (braces < 0) return hit.begin;
-            pos = hit.after;
-            if (hit.keyword == kw::CloseBrace && braces == 0) return pos;
-            continue;
-        }
-        pos = hit.after;
-        if (hit.keyword == kw::DEF) {
-            setPendingDefName(readFieldWord(pos, end));
-        } else if (hit.keyword == kw::USE) {
-            const std::string name(readFieldWord(pos, end));
+    return readFieldBody(text, end, appearanceMatcher(), kAppearanceKeywordBudget, [&](Keyword k, const char*& p) {
+        if (k == kw::DEF) {
+            setPendingDefName(readFieldWord(p, end));
+        } else if (k == kw::USE) {
+            const std::string name(readFieldWord(p, end));
             BasicObject* object = findDefinedObject(name);
             if (auto* material = dynamic_cast<Material*>(object)) {
                 material_->copyValues(*material, true);
@@ -45,21 +33,21 @@ const char* Appearance::readFromString(const char* text, const char* end) {
             } else {
                 reportMessage("Appearance, cannot USE " + name, 1, true);
             }
-        } else if (hit.keyword == kw::Material) {
-            pos = material_->readFromString(pos, end);
-        } else if (hit.keyword == kw::texture) {
+        } else if (k == kw::Material) {
+            p = material_->readFromString(p, end);
+        } else if (k == kw::texture) {
             texture_ = std::make_unique<Texture>();
-            pos = texture_->readFromString(pos, end);
+            p = texture_->readFromString(p, end);
             if (!texture_->loaded()) texture_.reset();
-        } else if (hit.keyword == kw::TextureTransform || hit.keyword == kw::Texture2Transform) {
+        } else if (k == kw::TextureTransform || k == kw::Texture2Transform) {
             if (!texture_) texture_ = std::make_unique<Texture>();
-            pos = texture_->readTransformFromString(pos, end);
+            p = texture_->readTransformFromString(p, end);
         } else {
-            logLine(formatC("Unexpected keyword in Appearance.readFromString %s", hit.keyword));
-            return hit.begin;
+            logLine(formatC("Unexpected keyword in Appearance.readFromString %s", k));
+            return false;
         }
-    }
-    return pos;
+        return true;
+    });
 }
 
 void Appearance::writeText(std::string& out) const {

@@ -92,63 +92,50 @@ void MaterialChange::setColorDirection(const Colour& colour) {
 
 const char* Material::readFromString(const char* text, const char* end) {
     end = textEnd(text, end);
-    const KeyWordMatcher& matcher = appearanceMatcher();
-    long braces = 0, brackets = 0;
-    const char* pos = text;
-    for (int n = 0; n < kMaterialKeywordBudget; ++n) {
-        const KeywordHit hit = matcher.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) {
-            pos = hit.after;
-            break;
-        }
-        if (KeyWordMatcher::countBrackets(braces, brackets, hit.keyword)) {
-            if (braces < 0) return hit.begin;
-            pos = hit.after;
-            if (hit.keyword == kw::CloseBrace && braces == 0) break;
-            continue;
-        }
-        pos = hit.after;
-        if (hit.keyword == kw::diffuseColor) {
-            setBaseDiffuse(readColour(pos, end, baseDiffuse_));
-        } else if (hit.keyword == kw::transparency) {
-            setBaseTransparency(readOne(pos, end, baseTransparency_));
-        } else if (hit.keyword == kw::specularColor) {
-            setBaseSpecular(readColour(pos, end, baseSpecular_));
-        } else if (hit.keyword == kw::ambientIntensity) {
-            setBaseAmbientIntensity(readOne(pos, end, baseAmbient_));
-        } else if (hit.keyword == kw::ambientColor) {
-            Colour c{0.2f, 0.2f, 0.2f};
-            skipOpening(pos, end);
-            readFieldFloats(pos, end, c.data(), 3);
-            setBaseAmbientIntensity((c[0] + c[1] + c[2]) / 3.0f);
-        } else if (hit.keyword == kw::shininess) {
-            setBaseShininess(readOne(pos, end, baseShininess_));
-        } else if (hit.keyword == kw::emissiveColor) {
-            const Colour c = readColour(pos, end, baseEmissive_);
-            // That exporter writes the part colour as emission.
-            if (readingSolidworksFile()) {
-                setBaseDiffuse(c);
-                setBaseEmissive({0.0f, 0.0f, 0.0f});
+    const char* pos =
+        readFieldBody(text, end, appearanceMatcher(), kMaterialKeywordBudget, [&](Keyword k, const char*& p) {
+            if (k == kw::diffuseColor) {
+                setBaseDiffuse(readColour(p, end, baseDiffuse_));
+            } else if (k == kw::transparency) {
+                setBaseTransparency(readOne(p, end, baseTransparency_));
+            } else if (k == kw::specularColor) {
+                setBaseSpecular(readColour(p, end, baseSpecular_));
+            } else if (k == kw::ambientIntensity) {
+                setBaseAmbientIntensity(readOne(p, end, baseAmbient_));
+            } else if (k == kw::ambientColor) {
+                Colour c{0.2f, 0.2f, 0.2f};
+                skipOpening(p, end);
+                readFieldFloats(p, end, c.data(), 3);
+                setBaseAmbientIntensity((c[0] + c[1] + c[2]) / 3.0f);
+            } else if (k == kw::shininess) {
+                setBaseShininess(readOne(p, end, baseShininess_));
+            } else if (k == kw::emissiveColor) {
+                const Colour c = readColour(p, end, baseEmissive_);
+                // That exporter writes the part colour as emission.
+                if (readingSolidworksFile()) {
+                    setBaseDiffuse(c);
+                    setBaseEmissive({0.0f, 0.0f, 0.0f});
+                } else {
+                    setBaseEmissive(c);
+                }
+            } else if (k == kw::DEF) {
+                setPendingDefName(readFieldWord(p, end));
+            } else if (k == kw::USE) {
+                const std::string name(readFieldWord(p, end));
+                BasicObject* object = findDefinedObject(name);
+                if (auto* material = dynamic_cast<Material*>(object)) {
+                    copyValues(*material, true);
+                } else if (object && dynamic_cast<const Appearance*>(object) != nullptr) {
+                    reportMessage("in Material, cannot USE " + name, 1, true);
+                } else {
+                    reportMessage("cannot USE " + name, 1, true);
+                }
             } else {
-                setBaseEmissive(c);
+                logLine(formatC("Unexpected keyword in Material.readFromString %s", k));
+                return false;
             }
-        } else if (hit.keyword == kw::DEF) {
-            setPendingDefName(readFieldWord(pos, end));
-        } else if (hit.keyword == kw::USE) {
-            const std::string name(readFieldWord(pos, end));
-            BasicObject* object = findDefinedObject(name);
-            if (auto* material = dynamic_cast<Material*>(object)) {
-                copyValues(*material, true);
-            } else if (object && dynamic_cast<const Appearance*>(object) != nullptr) {
-                reportMessage("in Material, cannot USE " + name, 1, true);
-            } else {
-                reportMessage("cannot USE " + name, 1, true);
-            }
-        } else {
-            logLine(formatC("Unexpected keyword in Material.readFromString %s", hit.keyword));
-            return hit.begin;
-        }
-    }
+            return true;
+        });
     if (hasPendingDefName()) {
         if (readingVrml1File()) {
             vrml1Copies().push_back(std::make_unique<Material>(*this));

@@ -108,42 +108,24 @@ const char* Texture::readFromString(const char* text, const char* end) {
 
 const char* Texture::readTransformFromString(const char* text, const char* end) {
     end = textEnd(text, end);
-    const KeyWordMatcher& matcher = textureMatcher();
-    long braces = 0, brackets = 0;
-    const char* pos = text;
-    for (int n = 0; n < kTextureKeywordBudget; ++n) {
-        const KeywordHit hit = matcher.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) {
-            pos = hit.after;
-            break;
-        }
-        if (KeyWordMatcher::countBrackets(braces, brackets, hit.keyword)) {
-            if (braces < 0) {
-                pos = hit.begin;
-                break;
-            }
-            pos = hit.after;
-            if (hit.keyword == kw::CloseBrace && braces == 0) break;
-            continue;
-        }
-        pos = hit.after;
-        if (hit.keyword == kw::center) {
-            readFieldFloats(pos, end, center_.data(), 2);
-        } else if (hit.keyword == kw::translation) {
-            readFieldFloats(pos, end, translation_.data(), 2);
-        } else if (hit.keyword == kw::scale || hit.keyword == kw::scaleFactor) {
-            readFieldFloats(pos, end, scale_.data(), 2);
-        } else if (hit.keyword == kw::rotation) {
-            readFieldFloats(pos, end, &rotation_, 1);
-        } else if (hit.keyword == kw::DEF) {
+    const char* pos = readFieldBody(text, end, textureMatcher(), kTextureKeywordBudget, [&](Keyword k, const char*& p) {
+        if (k == kw::center) {
+            readFieldFloats(p, end, center_.data(), 2);
+        } else if (k == kw::translation) {
+            readFieldFloats(p, end, translation_.data(), 2);
+        } else if (k == kw::scale || k == kw::scaleFactor) {
+            readFieldFloats(p, end, scale_.data(), 2);
+        } else if (k == kw::rotation) {
+            readFieldFloats(p, end, &rotation_, 1);
+        } else if (k == kw::DEF) {
             logLine(formatC("Cannot handle DEF in Texture.readTransformFromString %s",
-                            std::string(readFieldWord(pos, end)).c_str()));
+                            std::string(readFieldWord(p, end)).c_str()));
         } else {
-            logLine(formatC("Unexpected keyword in Texture.readTransformFromString %s", hit.keyword));
-            pos = hit.begin;
-            break;
+            logLine(formatC("Unexpected keyword in Texture.readTransformFromString %s", k));
+            return false;
         }
-    }
+        return true;
+    });
     updateMatrix(rotation_, scale_, translation_);
     return pos;
 }
