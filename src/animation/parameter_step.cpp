@@ -80,21 +80,44 @@ void ParameterAnimationAtom::replaceComponent(Node* node) { component_ = node ? 
 
 void ParameterAnimationAtom::setDuration(double seconds) { duration_ = clampDuration(seconds, 1.0e6); }
 
-bool ParameterAnimationAtom::animate(double t, bool forward) {
+std::unique_ptr<AnimationAtomRef> ParameterAnimationAtom::createRef() {
+    return std::make_unique<ParameterAnimationRef>(*this);
+}
+
+void ParameterAnimationRef::getCurrentState() {
+    before.clear();
+    auto* step = dynamic_cast<ParameterAnimationAtom*>(atom);
+    Node* part = step ? step->getComponent() : nullptr;
+    if (!part) return;
+    const Memory& m = memory();
+    forEachGeometry(*part, [&](ShapeBasics& g) {
+        auto it = m.find({&g, step->parameterIndex});
+        if (it != m.end()) before.emplace_back(&g, it->second.value);
+    });
+}
+
+bool ParameterAnimationAtom::animate(AnimationAtomRef& ref, double t, bool forward) {
     double w = 0;
     bool finished = true;
+    bool beforeStart = !forward;
     if (duration_ > 0 && !std::isnan(t)) {
         w = t / duration_;
         finished = forward ? w > 1 : w < 0;
+        beforeStart = !forward && w <= 0;
         w = w < 0 ? 0 : w > 1 ? 1 : w;
     }
     if (!component_) return true;
     const float value = float(startValue + w * (double(endValue) - startValue));
+    const auto* r = beforeStart ? dynamic_cast<const ParameterAnimationRef*>(&ref) : nullptr;
     Memory& m = memory();
     forEachGeometry(*component_, [&](ShapeBasics& g) {
-        g.setParameter(int(parameterIndex), value);
-        auto [it, added] = m.try_emplace({&g, parameterIndex}, Remembered{value, startValue});
-        if (!added) it->second.value = value;
+        float v = value;
+        if (r)
+            for (const auto& [geometry, was] : r->before)
+                if (geometry == &g) v = was;
+        g.setParameter(int(parameterIndex), v);
+        auto [it, added] = m.try_emplace({&g, parameterIndex}, Remembered{v, startValue});
+        if (!added) it->second.value = v;
     });
     return finished;
 }

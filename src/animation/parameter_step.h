@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "animation/animation_atom.h"
 
@@ -17,6 +19,7 @@ public:
         : AnimationAtom(parent, assignId) {}
 
     std::int32_t kindMask() const override { return KindOther; }
+    std::unique_ptr<AnimationAtomRef> createRef() override;
     // "Param, " and the part's name; "No Object!" without part.
     std::string getName() const override;
     double getRunTime() const override { return duration_; }
@@ -26,9 +29,11 @@ public:
     bool setComponent(Node* node) override;
     void replaceComponent(Node* node) override;
     bool animatesNode(const Node* node) const override { return node && node == getComponent(); }
-    // The value at time / duration between start and end; with no duration the start value, at once.
-    bool animate(AnimationAtomRef& ref, double time, bool forward) override { return animate(time, forward); }
-    bool animate(double time, bool forward) override;
+    // The value at time / duration between start and end; with no duration the start value, at
+    // once. Played backward past its start, every geometry gets back the value a step had given
+    // it when this one started (the start value where none had).
+    bool animate(AnimationAtomRef& ref, double time, bool forward) override;
+    bool animate(double time, bool forward) override { return animate(getRef(), time, forward); }
     std::unique_ptr<AnimationAtom> clone() const override;
     StepList createReverseSteps(AnimationGroup& chapter) override { return reverseStepOf(clone(), chapter); }
     // "\n# [ACTION>>SHAPE_PARAMETER]", "\n# id %ld", "\n# startValue %6.3f", "\n# endValue %6.3f",
@@ -49,6 +54,15 @@ public:
 private:
     double duration_ = 1;
     GroupNode* component_ = nullptr;
+};
+
+// The parameter values steps had given the geometries below the part when the step started.
+class ParameterAnimationRef : public AnimationAtomRef {
+public:
+    using AnimationAtomRef::AnimationAtomRef;
+    void getCurrentState() override;
+    // Geometries are only compared, never followed: values go back through the live tree.
+    std::vector<std::pair<const class ShapeBasics*, float>> before;
 };
 
 // The parameter values the steps have set, so that a pass that plays steps only to capture their

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "animation/stop_pause_steps.h"
 #include "animation_test_support.h"
 #include "scene/light.h"
 #include "scene/testing/tree_builder.h"
@@ -31,7 +32,8 @@ protected:
 TEST_F(LightStepTest, ForwardItsLightIsCurrentBackwardTheLightBeforeIt) {
     AnimationGroup* c = chapter("c");
     LightAnimationObject* first = lightStep(*c, 0.5f);
-    step(*c, "Stop", KindStop);
+    std::unique_ptr<AnimationAtom> stop = std::make_unique<StopAnimationObject>();
+    ASSERT_TRUE(c->appendChild(stop));
     LightAnimationObject* second = lightStep(*c, 0.9f);
     rebuildTimelines(*c);
     // The preparation pass leaves the light as it found it.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "animation/stop_pause_steps.h"
 #include "animation_test_support.h"
 #include "geometry/face_object.h"
 #include "geometry/shape_node.h"
@@ -92,6 +93,26 @@ TEST_F(ParameterStepTest, ABlockWithoutIdIsReportedAndKeepsItsOtherKeys) {
     EXPECT_EQ(p.parameterIndex, 2);
     EXPECT_EQ(p.duration(), 1.0);  // a number too large for a double is no number: the default
     EXPECT_EQ(p.getName(), "No Object!");
+}
+
+}  // namespace
+}  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+TEST_F(ParameterStepTest, PlayedBackPastItsStartAStepGivesBackTheValueAnEarlierStepLeft) {
+    AnimationGroup* c = chapter("c");
+    parameterStep(*c, 0, 4, 1);
+    std::unique_ptr<AnimationAtom> stop = std::make_unique<StopAnimationObject>();
+    ASSERT_TRUE(c->appendChild(stop));
+    parameterStep(*c, 6, 9, 1);
+    rebuildTimelines(*c);
+    animationState().currentChapter = c;
+    c->runChapterToEnd();
+    EXPECT_FLOAT_EQ(outer->lineLengthLimit(), 9);
+    c->runTo(0, false, true, false, KindAll, -1, false);
+    EXPECT_FLOAT_EQ(outer->lineLengthLimit(), 4);
 }
 
 }  // namespace

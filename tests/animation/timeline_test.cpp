@@ -4,10 +4,16 @@
 
 #include "animation/animation_group.h"
 #include "animation/animation_group_ref.h"
+#include "animation/colour_steps.h"
+#include "animation/light_step.h"
 #include "animation/move_animation.h"
+#include "animation/parameter_step.h"
 #include "animation/stop_pause_steps.h"
 #include "animation/visibility_steps.h"
 #include "animation_test_support.h"
+#include "geometry/face_object.h"
+#include "geometry/shape_node.h"
+#include "scene/light.h"
 #include "scene/testing/tree_builder.h"
 
 namespace kinemo::testing {
@@ -475,6 +481,107 @@ TEST_F(TimelineTest, AnInsertedStepIsShownWithEveryEarlierStepAppliedAndSelected
     EXPECT_NEAR(z(partA), 20, 1e-4);
     animationState().stepSelected = {};
     animationState().updateVisibilityOnSelection = false;
+}
+
+}  // namespace
+}  // namespace kinemo::testing
+
+
+namespace kinemo::testing {
+namespace {
+
+// Looks as well as poses: every part has a shape whose transparency colour steps change and whose
+// geometry parameter steps set; light steps switch the scene's light.
+class LookTimelineTest : public TimelineTest {
+protected:
+    struct Look {
+        float z, transparency, parameter;
+        bool visible;
+    };
+    std::vector<ShapeNode*> shapes;
+    void SetUp() override {
+        TimelineTest::SetUp();
+        for (GroupNode* p : {partA, partB}) {
+            ShapeNode* s = p->createChild<ShapeNode>(true);
+            s->setGeometry(std::make_unique<FaceObject>());
+            shapes.push_back(s);
+        }
+    }
+    void TearDown() override {
+        makeCurrent(nullptr);
+        TimelineTest::TearDown();
+    }
+    std::vector<Look> looks() const {
+        std::vector<Look> out;
+        for (std::size_t i = 0; i < shapes.size(); ++i) {
+            GroupNode* p = i ? partB : partA;
+            out.push_back({z(p), shapes[i]->appearance().material().transparency(),
+                           static_cast<FaceObject*>(shapes[i]->geometry())->lineLengthLimit(), p->visible()});
+        }
+        return out;
+    }
+};
+
+TEST_F(LookTimelineTest, PlayingForwardAndBackRestoresLooksLightsAndParameters) {
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<float> len(0.5f, 5);
+    for (int round = 0; round < 40; ++round) {
+        resetRootChapter();
+        captureInitialSceneState();
+        AnimationGroup* c = chapter("c");
+        stop(*c);
+        for (int i = 0; i < 10; ++i) {
+            GroupNode* part = (i % 2) ? partA : partB;
+            switch (rng() % 6) {
+                case 0:
+                    stop(*c);
+                    break;
+                case 1: {
+                    auto colour = std::make_unique<ColorAnimationObject>(nullptr, true);
+                    colour->change.transparency = len(rng) / 5;
+                    colour->setDuration(rng() % 2 ? len(rng) : 0);
+                    colour->setComponent(part);
+                    add(*c, std::move(colour), rng() % 2);
+                    break;
+                }
+                case 2: {
+                    auto p = std::make_unique<ParameterAnimationAtom>(nullptr, true);
+                    p->startValue = len(rng);
+                    p->endValue = len(rng);
+                    p->setDuration(len(rng));
+                    p->setComponent(part);
+                    add(*c, std::move(p), rng() % 2);
+                    break;
+                }
+                case 3:
+                    add(*c, std::make_unique<LightAnimationObject>(nullptr, true));
+                    break;
+                case 4:
+                    visibility(*c, part, rng() % 2);
+                    break;
+                default:
+                    moveZ(*c, part, len(rng), rng() % 3);
+                    break;
+            }
+        }
+        play(*c);
+        std::uniform_real_distribution<double> at(c->firstStopEnd() + 1e-3, c->getRunTime());
+        double p = at(rng), q = at(rng);
+        if (q < p) std::swap(p, q);
+        c->runTo(p, true, true, false, KindAll, -1, true);
+        const std::vector<Look> before = looks();
+        const Light* light = currentLight();
+        c->runTo(q, true, true, false, KindAll, -1, false);
+        c->runTo(p, false, true, false, KindAll, -1, false);
+        const std::vector<Look> after = looks();
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            EXPECT_NEAR(after[i].z, before[i].z, 1e-3) << round;
+            EXPECT_NEAR(after[i].transparency, before[i].transparency, 1e-4) << round;
+            EXPECT_NEAR(after[i].parameter, before[i].parameter, 1e-4) << round;
+            EXPECT_EQ(after[i].visible, before[i].visible) << round;
+        }
+        EXPECT_EQ(currentLight(), light) << round;
+    }
 }
 
 }  // namespace
