@@ -511,6 +511,8 @@ protected:
         makeCurrent(nullptr);
         TimelineTest::TearDown();
     }
+    void randomChapter(AnimationGroup& c, std::mt19937& rng);
+    void expectSameLooks(const std::vector<Look>& a, const std::vector<Look>& b, int round) const;
     std::vector<Look> looks() const {
         std::vector<Look> out;
         for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -522,48 +524,86 @@ protected:
     }
 };
 
-TEST_F(LookTimelineTest, PlayingForwardAndBackRestoresLooksLightsAndParameters) {
-    std::mt19937 rng(23);
+// A random chapter of every kind that changes how parts look, after an opening stop.
+void LookTimelineTest::randomChapter(AnimationGroup& c, std::mt19937& rng) {
     std::uniform_real_distribution<float> len(0.5f, 5);
+    stop(c);
+    for (int i = 0; i < 10; ++i) {
+        GroupNode* part = (i % 2) ? partA : partB;
+        switch (rng() % 6) {
+            case 0:
+                stop(c);
+                break;
+            case 1: {
+                auto colour = std::make_unique<ColorAnimationObject>(nullptr, true);
+                colour->change.transparency = len(rng) / 5;
+                colour->setDuration(rng() % 2 ? len(rng) : 0);
+                colour->setComponent(part);
+                add(c, std::move(colour), rng() % 2);
+                break;
+            }
+            case 2: {
+                auto p = std::make_unique<ParameterAnimationAtom>(nullptr, true);
+                p->startValue = len(rng);
+                p->endValue = len(rng);
+                p->setDuration(len(rng));
+                p->setComponent(part);
+                add(c, std::move(p), rng() % 2);
+                break;
+            }
+            case 3:
+                add(c, std::make_unique<LightAnimationObject>(nullptr, true));
+                break;
+            case 4:
+                visibility(c, part, rng() % 2);
+                break;
+            default:
+                moveZ(c, part, len(rng), rng() % 3);
+                break;
+        }
+    }
+}
+
+void LookTimelineTest::expectSameLooks(const std::vector<Look>& a, const std::vector<Look>& b, int round) const {
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        EXPECT_NEAR(a[i].z, b[i].z, 1e-3) << round;
+        EXPECT_NEAR(a[i].transparency, b[i].transparency, 1e-4) << round;
+        EXPECT_NEAR(a[i].parameter, b[i].parameter, 1e-4) << round;
+        EXPECT_EQ(a[i].visible, b[i].visible) << round;
+    }
+}
+
+TEST_F(LookTimelineTest, SeekingEqualsPlayingInRandomFramesForEveryKindOfLook) {
+    std::mt19937 rng(29);
     for (int round = 0; round < 40; ++round) {
         resetRootChapter();
         captureInitialSceneState();
         AnimationGroup* c = chapter("c");
-        stop(*c);
-        for (int i = 0; i < 10; ++i) {
-            GroupNode* part = (i % 2) ? partA : partB;
-            switch (rng() % 6) {
-                case 0:
-                    stop(*c);
-                    break;
-                case 1: {
-                    auto colour = std::make_unique<ColorAnimationObject>(nullptr, true);
-                    colour->change.transparency = len(rng) / 5;
-                    colour->setDuration(rng() % 2 ? len(rng) : 0);
-                    colour->setComponent(part);
-                    add(*c, std::move(colour), rng() % 2);
-                    break;
-                }
-                case 2: {
-                    auto p = std::make_unique<ParameterAnimationAtom>(nullptr, true);
-                    p->startValue = len(rng);
-                    p->endValue = len(rng);
-                    p->setDuration(len(rng));
-                    p->setComponent(part);
-                    add(*c, std::move(p), rng() % 2);
-                    break;
-                }
-                case 3:
-                    add(*c, std::make_unique<LightAnimationObject>(nullptr, true));
-                    break;
-                case 4:
-                    visibility(*c, part, rng() % 2);
-                    break;
-                default:
-                    moveZ(*c, part, len(rng), rng() % 3);
-                    break;
-            }
+        randomChapter(*c, rng);
+        play(*c);
+        std::uniform_real_distribution<double> at(0, c->getRunTime() + 1);
+        const double target = at(rng);
+        c->runTo(target, true, true, false, KindAll, -1, true);
+        const std::vector<Look> seek = looks();
+        const Light* light = currentLight();
+        c->runTo(0, true, true, false, KindAll, -1, true);
+        std::uniform_real_distribution<double> frame(0.001, 0.7);
+        for (double t = 0; t < target;) {
+            t = std::min(target, t + frame(rng));
+            c->runTo(t, true, true, false, KindAll, -1, false);
         }
+        expectSameLooks(looks(), seek, round);
+        EXPECT_EQ(currentLight(), light) << round;
+    }
+}
+
+TEST_F(LookTimelineTest, PlayingForwardAndBackRestoresLooksLightsAndParameters) {
+    std::mt19937 rng(23);
+    for (int round = 0; round < 40; ++round) {
+        resetRootChapter();
+        captureInitialSceneState();
+        AnimationGroup* c = chapter("c");
+        randomChapter(*c, rng);
         play(*c);
         std::uniform_real_distribution<double> at(c->firstStopEnd() + 1e-3, c->getRunTime());
         double p = at(rng), q = at(rng);
@@ -573,13 +613,7 @@ TEST_F(LookTimelineTest, PlayingForwardAndBackRestoresLooksLightsAndParameters) 
         const Light* light = currentLight();
         c->runTo(q, true, true, false, KindAll, -1, false);
         c->runTo(p, false, true, false, KindAll, -1, false);
-        const std::vector<Look> after = looks();
-        for (std::size_t i = 0; i < before.size(); ++i) {
-            EXPECT_NEAR(after[i].z, before[i].z, 1e-3) << round;
-            EXPECT_NEAR(after[i].transparency, before[i].transparency, 1e-4) << round;
-            EXPECT_NEAR(after[i].parameter, before[i].parameter, 1e-4) << round;
-            EXPECT_EQ(after[i].visible, before[i].visible) << round;
-        }
+        expectSameLooks(looks(), before, round);
         EXPECT_EQ(currentLight(), light) << round;
     }
 }
