@@ -89,9 +89,25 @@ struct SceneGuard {
     }
 };
 
+void resetTransformsBelow(Node& node, int depth) {
+    if (depth > 1000) return;
+    if (TransformNode* t = node.asTransformNode()) t->resetCurrentToInitial();
+    if (GroupNode* g = node.asGroupNode())
+        for (std::size_t i = 0; i < g->childCount(); ++i) resetTransformsBelow(*g->child(i), depth + 1);
+}
+
+// Only what the kinds played again will set: a walk of colour steps alone leaves the poses.
 void restoreByKind(std::int32_t kindMask) {
     if (kindMask & KindVisibility) restoreInitialVisibility();
-    if (kindMask & (KindColor | KindMoveContainer)) restoreInitialTransforms();
+    const bool colours = kindMask & KindColor, poses = kindMask & KindMoveContainer;
+    GroupNode* root = sceneRoot();
+    if (!root) return;
+    if (colours && poses)
+        resetToInitial(*root);
+    else if (poses)
+        resetTransformsBelow(*root, 0);
+    else if (colours)
+        root->resetMaterial();
 }
 
 void requestRedraw() {

@@ -620,3 +620,29 @@ TEST_F(LookTimelineTest, PlayingForwardAndBackRestoresLooksLightsAndParameters) 
 
 }  // namespace
 }  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+TEST_F(LookTimelineTest, ReplayingOneKindFromTheStartResetsOnlyWhatThatKindSets) {
+    AnimationGroup* c = chapter("c");
+    moveZ(*c, partA, 20);
+    auto colour = std::make_unique<ColorAnimationObject>(nullptr, true);
+    colour->change.transparency = 0.5f;
+    colour->setComponent(partA);
+    add(*c, std::move(colour));
+    play(*c);
+    c->runChapterToEnd();
+    ASSERT_NEAR(z(partA), 20, 1e-4);
+    Material& m = shapes[0]->appearance().material();
+    ASSERT_FLOAT_EQ(m.transparency(), 0.5f);
+    m.setTransparency(0.9f);
+    c->runTo(0, true, true, false, KindColor, -1, true);
+    EXPECT_FLOAT_EQ(m.transparency(), 0);  // back to its base value
+    EXPECT_NEAR(z(partA), 20, 1e-4);       // the pose is no colour's business
+    c->runTo(0, true, true, false, KindMoveContainer, -1, true);
+    EXPECT_NEAR(z(partA), 0, 1e-4);
+}
+
+}  // namespace
+}  // namespace kinemo::testing
