@@ -3,6 +3,7 @@
 // colours and texture points, or a list of line segments. Reading fills the lists as the file
 // gives them; finishReading checks and repairs them, triangulates and generates normals;
 // prepare cleans the mesh and builds the arrays drawing walks.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -189,6 +190,7 @@ private:
     bool textured_ = false;
     ShapeNode* owner_ = nullptr;
     const Appearance* appearanceCache_ = nullptr;
+    std::array<float, 6> texturePointsMatrix_{};  // the texture matrix the drawn points were made with
     float lineLengthLimit_ = 1.1e30f;
     std::vector<float> planes_;
     FaceRenderArrays arrays_;

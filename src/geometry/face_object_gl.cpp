@@ -101,7 +101,9 @@ void FaceObject::update(ShapeNode& node, const ShapeDrawContext&) {
     const Texture* texture = node.appearance().texture();
     if (!texture) return;
     const bool view = texture->envMap() && texCoord && texCoord->columns() == 3;
-    if (!view && appearanceCache_ == &node.appearance()) return;
+    // Shapes sharing this face set may each hold an equal texture: the points are made again only
+    // when the transform they were made with differs.
+    if (!view && appearanceCache_ && texture->matrix() == texturePointsMatrix_) return;
     float r[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     if (view) {
         // The modelview holds the shape's transform after the camera: its linear part carries the
@@ -112,6 +114,7 @@ void FaceObject::update(ShapeNode& node, const ShapeDrawContext&) {
             for (int column = 0; column < 3; ++column) r[3 * row + column] = m[4 * column + row];
     }
     updateTexturePoints(*texture, r);
+    texturePointsMatrix_ = texture->matrix();
     appearanceCache_ = &node.appearance();
 }
 

@@ -102,5 +102,23 @@ TEST(TextureTransform, DrawnTexturePointsOfACleanedFaceSetAreTransformed) {
     }
 }
 
+TEST(TextureTransform, SharedFaceSetsAreNotRemadeForEqualTexturesAndAreForChangedOnes) {
+    ReadScene r(texturedSquare("", "textureTransform TextureTransform { translation 0.5 0 }"), SourceType::Vrml2,
+                -1.0f);
+    FaceObject& f = faceOf(r);
+    ShapeDrawContext context;
+    f.update(*r.shape(), context);
+    // Another shape with an equal texture draws the same face set.
+    ShapeNode other(true);
+    other.appearance().copyFrom(r.shape()->appearance());
+    const_cast<FaceRenderArrays&>(f.renderArrays()).texturePointsChanged = false;
+    f.update(other, context);
+    EXPECT_FALSE(f.renderArrays().texturePointsChanged) << "nothing to send again";
+    other.appearance().texture()->setTransform({0, 0}, {0.25f, 0}, {1, 1}, 0);
+    f.update(other, context);
+    EXPECT_TRUE(f.renderArrays().texturePointsChanged);
+    for (const DrawnPoint& p : drawnTexturePoints(f)) EXPECT_NEAR(std::fabs(p.u - p.x / 2.0f), 0.25f, 1e-5f);
+}
+
 }  // namespace
 }  // namespace kinemo
