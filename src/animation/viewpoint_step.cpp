@@ -1,5 +1,6 @@
 #include "animation/viewpoint_step.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "animation/animation_group.h"
@@ -25,6 +26,34 @@ bool otherStepUses(const ViewpointAnimationObject& self, const ViewPoint* viewpo
         return !found;
     });
     return found;
+}
+
+// The saved pose of from (translation, then rotation) in the frame camera hangs in: a
+// viewpoint below another part is carried through the scene to it.
+void savedPoseInFrameOf(ViewPoint& from, ViewPoint& camera, float out[7]) {
+    const float* t = from.initialTransform.translation();
+    const float* r = from.initialTransform.rotation();
+    std::copy_n(t, 3, out);
+    std::copy_n(r, 4, out + 3);
+    if (&from == &camera || from.parent() == camera.parent()) return;
+    // Both poses go through the current records, which are put back afterwards.
+    float keptT[3], keptR[4], cameraT[3], cameraR[4];
+    std::copy_n(from.currentTransform.translation(), 3, keptT);
+    std::copy_n(from.currentTransform.rotation(), 4, keptR);
+    std::copy_n(camera.currentTransform.translation(), 3, cameraT);
+    std::copy_n(camera.currentTransform.rotation(), 4, cameraR);
+    from.currentTransform.setTranslation(t[0], t[1], t[2]);
+    from.currentTransform.setRotation(r[0], r[1], r[2], r[3]);
+    double world[3];
+    float worldRotation[4];
+    from.worldPose(world, worldRotation);
+    from.currentTransform.setTranslation(keptT[0], keptT[1], keptT[2]);
+    from.currentTransform.setRotation(keptR[0], keptR[1], keptR[2], keptR[3]);
+    camera.setWorldPose(world, worldRotation, false);
+    std::copy_n(camera.currentTransform.translation(), 3, out);
+    std::copy_n(camera.currentTransform.rotation(), 4, out + 3);
+    camera.currentTransform.setTranslation(cameraT[0], cameraT[1], cameraT[2]);
+    camera.currentTransform.setRotation(cameraR[0], cameraR[1], cameraR[2], cameraR[3]);
 }
 
 }  // namespace
@@ -76,8 +105,10 @@ bool ViewpointAnimationObject::animate(AnimationAtomRef& ref, double t, bool for
     ViewPoint* from = forward ? previous : viewpoint_;
     ViewPoint* to = forward ? viewpoint_ : previous;
     if (!forward) c = 1 - c;
-    const float* p0 = from->initialTransform.translation();
-    const float* r0 = from->initialTransform.rotation();
+    float fromPose[7];
+    savedPoseInFrameOf(*from, *to, fromPose);
+    const float* p0 = fromPose;
+    const float* r0 = fromPose + 3;
     const float* p1 = to->initialTransform.translation();
     const float* r1 = to->initialTransform.rotation();
     float pose[3], rot[4];

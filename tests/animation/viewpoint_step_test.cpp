@@ -90,3 +90,32 @@ TEST_F(ViewpointStepTest, RemovingOneOfTwoStepsSharingAViewpointLeavesItInTheSce
 
 }  // namespace
 }  // namespace kinemo::testing
+
+namespace kinemo::testing {
+namespace {
+
+TEST_F(ViewpointStepTest, AFlightFromAViewpointOnAMovedPartStartsWhereThatViewpointIsInTheScene) {
+    TreeBuilder(*scene.root).group("carrier").translate(100, 0, 0).end();
+    GroupNode* carrier = findGroup(*scene.root, "carrier");
+    ViewPoint* onPart = carrier->createChild<ViewPoint>();
+    onPart->initialTransform.setTranslation(0, 0, 10);
+    onPart->currentTransform.setTranslation(0, 0, 10);
+    registerViewpoint(*onPart);
+    AnimationGroup* c = chapter("c");
+    flight(*c, onPart, 0);
+    std::unique_ptr<AnimationAtom> s = std::make_unique<StopAnimationObject>();
+    c->appendChild(s);
+    flight(*c, one, 2);
+    rebuildTimelines(*c);
+    setCurrentSection(c);
+    c->runTo(0.0002, true, true, false, KindAll, -1, false);
+    EXPECT_EQ(currentViewpoint(), one);
+    // At the start of the flight the camera stands where the part's viewpoint is: x = 100.
+    EXPECT_NEAR(one->currentTransform.translation()[0], 100, 0.01);
+    c->runTo(1.0001, true, true, false, KindAll, -1, false);
+    EXPECT_NEAR(one->currentTransform.translation()[0], 50, 1e-3);
+    EXPECT_NEAR(onPart->currentTransform.translation()[0], 0, 1e-6);
+}
+
+}  // namespace
+}  // namespace kinemo::testing
