@@ -11,17 +11,6 @@ namespace {
 
 constexpr double kFarFuture = 1.0e30;
 
-bool parseCount(std::string_view text, int& out) {
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    out = v;
-    return true;
-}
-
 bool parseSeconds(std::string_view text, double& out) {
     double v = 0;
     if (text.empty() || parseDoublePrefix(text, v) != text.size()) return false;
@@ -38,6 +27,17 @@ int stopCount(const AnimationGroup& chapter) {
 }
 
 }  // namespace
+
+bool parseCount(std::string_view text, int& out) {
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    out = v;
+    return true;
+}
 
 const char* const kPlaybackUsage =
     "  --chapter N     the N-th chapter of the chapter list (from 1; default 1)\n"

@@ -22,6 +22,9 @@ struct PlaybackPosition {
     bool given = false;    // any of the options appeared
 };
 
+// A whole number of at most nine digits; false for anything else.
+bool parseCount(std::string_view text, int& out);
+
 // "  [--chapter N] [--stop K | --time T | --end] [--language NAME]" and what they mean.
 extern const char* const kPlaybackUsage;
 

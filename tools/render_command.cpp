@@ -36,21 +36,10 @@ int usage() {
     return 2;
 }
 
-bool parseInt(std::string_view text, int& out) {
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    out = v;
-    return true;
-}
-
 bool parseSize(std::string_view text, int& w, int& h) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string_view::npos) return false;
-    return parseInt(text.substr(0, x), w) && parseInt(text.substr(x + 1), h) && w >= 1 && h >= 1 && w <= kMaxSide &&
+    return parseCount(text.substr(0, x), w) && parseCount(text.substr(x + 1), h) && w >= 1 && h >= 1 && w <= kMaxSide &&
            h <= kMaxSide;
 }
 
@@ -91,7 +80,7 @@ int renderCommand(const std::vector<std::string_view>& args) {
                 return 2;
             }
         } else if (args[i] == "--viewpoint" && i + 1 < args.size()) {
-            if (!parseInt(args[++i], viewpointNumber)) {
+            if (!parseCount(args[++i], viewpointNumber)) {
                 std::fprintf(stderr, "kinemo-tool render: --viewpoint wants a number from 0\n");
                 return 2;
             }

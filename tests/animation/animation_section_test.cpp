@@ -171,11 +171,6 @@ TEST_F(AnimationSectionTest, ATextWithoutSectionIsReportedAndNothingRead) {
     EXPECT_TRUE(reported("No Animations available"));
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(AnimationSectionTest, AColourBlockWritesTheIdItsNodeHasAtTheSave) {
     read(
@@ -186,11 +181,6 @@ TEST_F(AnimationSectionTest, AColourBlockWritesTheIdItsNodeHasAtTheSave) {
     EXPECT_NE(animationBlocks().find("# [ACTION>>COLOR]\n# id 40\n# dowait true\n# transparency"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(AnimationSectionTest, OldColourKeysGiveTheColourDirectionAndAnInitialColourRestores) {
     const std::string chapterHead = "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n";
@@ -213,11 +203,6 @@ TEST_F(AnimationSectionTest, OldColourKeysGiveTheColourDirectionAndAnInitialColo
     EXPECT_EQ(second->change.diffuseIntensity, MaterialChange::kRestore);
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 const std::string kChapterHead = "\n\n# [ACTION>>NEWGROUP]\n# <kmxTEXT id = \"1\">\n# </kmxTEXT>\n# [END]\n";
 

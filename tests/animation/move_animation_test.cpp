@@ -194,11 +194,6 @@ TEST_F(MoveAnimationTest, SampleListsOfDifferentLengthsAreCutToTheShortest) {
     EXPECT_EQ(m.rotations.size(), 2u);
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(MoveAnimationTest, AnOldScalingSpeedIsConvertedOnceWhenItsStartIsFirstCaptured) {
     auto m = std::make_unique<ScaleAnimationObject>();
@@ -215,11 +210,6 @@ TEST_F(MoveAnimationTest, AnOldScalingSpeedIsConvertedOnceWhenItsStartIsFirstCap
     EXPECT_EQ(m->speed, speed);
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 class AlignClonesTest : public MoveAnimationTest {
 protected:

@@ -95,11 +95,6 @@ TEST_F(ParameterStepTest, ABlockWithoutIdIsReportedAndKeepsItsOtherKeys) {
     EXPECT_EQ(p.getName(), "No Object!");
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(ParameterStepTest, PlayedBackPastItsStartAStepGivesBackTheValueAnEarlierStepLeft) {
     AnimationGroup* c = chapter("c");

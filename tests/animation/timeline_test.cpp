@@ -451,11 +451,6 @@ TEST_F(TimelineTest, ACloneCopiesTitlesAndStepsWithFreshIds) {
     EXPECT_EQ(g->child(0)->getComponent(), partA);
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(TimelineTest, AnInsertedStepIsShownWithEveryEarlierStepAppliedAndSelected) {
     AnimationGroup* c = chapter("c");
@@ -618,11 +613,6 @@ TEST_F(LookTimelineTest, PlayingForwardAndBackRestoresLooksLightsAndParameters) 
     }
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(LookTimelineTest, ReplayingOneKindFromTheStartResetsOnlyWhatThatKindSets) {
     AnimationGroup* c = chapter("c");

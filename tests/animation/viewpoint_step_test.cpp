@@ -88,11 +88,6 @@ TEST_F(ViewpointStepTest, RemovingOneOfTwoStepsSharingAViewpointLeavesItInTheSce
     EXPECT_EQ(one->parent(), scene.root);
 }
 
-}  // namespace
-}  // namespace kinemo::testing
-
-namespace kinemo::testing {
-namespace {
 
 TEST_F(ViewpointStepTest, AFlightFromAViewpointOnAMovedPartStartsWhereThatViewpointIsInTheScene) {
     TreeBuilder(*scene.root).group("carrier").translate(100, 0, 0).end();
