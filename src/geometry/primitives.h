@@ -84,6 +84,10 @@ public:
     ElevationGrid();
     void writeText(std::string& out) const override;
     const char* getTypeName() const override { return "ElevationGrid"; }
+    // The texture points of the grid's triangles follow the view or the texture transform.
+    void update(ShapeNode& node, const ShapeDrawContext& context) override {
+        if (mesh_) mesh_->update(node, context);
+    }
     void render(ShapeNode& node, const ShapeDrawContext& context) override;
     float intersectRay(float hit[3], const float origin[3], const float direction[3]) const override;
     const char* readFromString(const char* text, const char* end, ShapeNode* node) override;
