@@ -251,6 +251,8 @@ void FaceObject::transformBy(const float m[9], const float offset[3]) {
         if (normalIndex && coordIndex && normalIndex->count() == coordIndex->count()) swapCorners(normalIndex.get());
         if (texCoordIndex && coordIndex && texCoordIndex->count() == coordIndex->count())
             swapCorners(texCoordIndex.get());
+        if (settings.colorPerVertex && colorIndex && coordIndex && colorIndex->count() == coordIndex->count())
+            swapCorners(colorIndex.get());
     }
     if (state_ >= Read) {
         state_ = std::min<std::int32_t>(state_, Cleaned);
@@ -429,6 +431,7 @@ void FaceObject::dropDegenerateTriangles() {
     auto parallel = [&](const std::unique_ptr<VectorL>& v) { return v && v->count() == n ? v->data() : nullptr; };
     std::int32_t* ni = parallel(normalIndex);
     std::int32_t* ti = parallel(texCoordIndex);
+    std::int32_t* cv = parallel(colorIndex);  // colours per vertex
     std::int32_t* col = colorIndex && colorIndex->count() == triangles ? colorIndex->data() : nullptr;
     std::int32_t kept = 0;
     for (std::int32_t t = 0; t < triangles; ++t) {
@@ -439,6 +442,7 @@ void FaceObject::dropDegenerateTriangles() {
                 ci[4 * kept + j] = ci[4 * t + j];
                 if (ni) ni[4 * kept + j] = ni[4 * t + j];
                 if (ti) ti[4 * kept + j] = ti[4 * t + j];
+                if (cv) cv[4 * kept + j] = cv[4 * t + j];
             }
             if (col) col[kept] = col[t];
         }
@@ -450,10 +454,12 @@ void FaceObject::dropDegenerateTriangles() {
         ci[4 * t + 3] = -1;
         if (ni) ni[4 * t + 3] = -1;
         if (ti) ti[4 * t + 3] = -1;
+        if (cv) cv[4 * t + 3] = -1;
     }
     coordIndex->resize(length);
     if (ni) normalIndex->resize(length);
     if (ti) texCoordIndex->resize(length);
+    if (cv) colorIndex->resize(length);
     if (col) colorIndex->resize(kept);
 }
 

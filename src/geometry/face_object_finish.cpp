@@ -139,7 +139,9 @@ void FaceObject::validateIndices() {
         sceneReport("FaceObject: texCoordIndex does not fit coordIndex, texture points are generated", 0, true);
         texCoordIndex.reset();
     }
-    if (colorIndex && colorIndex->count() < faceCount) {
+    // Colours per vertex run beside coordIndex (finishReading made sure they fit).
+    const bool colourPerVertex = settings.colorPerVertex && colorIndex && colorIndex->count() == n;
+    if (colorIndex && !colourPerVertex && colorIndex->count() < faceCount) {
         sceneReport(formatC("FaceObject: %ld colour indices for %ld faces, colours dropped", long(colorIndex->count()),
                             long(faceCount)),
                     0, true);
@@ -171,17 +173,19 @@ void FaceObject::validateIndices() {
                 c.push_back(ci[i]);
                 if (normalIndex && normalPerVertex) nv.push_back((*normalIndex)[i]);
                 if (texCoordIndex) t.push_back((*texCoordIndex)[i]);
+                if (colourPerVertex) col.push_back((*colorIndex)[i]);
             }
             c.push_back(-1);
             if (normalIndex && normalPerVertex) nv.push_back(-1);
             if (texCoordIndex) t.push_back(-1);
             if (normalIndex && normalPerFace) nv.push_back((*normalIndex)[f]);
-            if (colorIndex) col.push_back((*colorIndex)[f]);
+            if (colorIndex) col.push_back(colourPerVertex ? -1 : (*colorIndex)[f]);
         }
         if (!c.empty()) {
             c.pop_back();
             if (normalIndex && normalPerVertex) nv.pop_back();
             if (texCoordIndex) t.pop_back();
+            if (colourPerVertex) col.pop_back();
         }
         coordIndex = c.empty() ? nullptr : listOf(c, VectorL::KindCoordinateIndex);
         if (normalIndex) normalIndex = nv.empty() ? nullptr : listOf(nv, VectorL::KindNormalIndex);
@@ -211,7 +215,23 @@ void FaceObject::validateIndices() {
             colours.reset();
         }
     }
-    if (colorIndex) {
+    if (colorIndex && colourPerVertex) {
+        const std::int32_t colourRows = colours ? colours->rows() : 0;
+        const std::int32_t* c = coordIndex->data();
+        std::int32_t* d = colorIndex->data();
+        for (std::int32_t i = 0; i < colorIndex->count(); ++i) {
+            if (c[i] < 0) {
+                d[i] = -1;
+            } else if (d[i] < 0 || d[i] >= colourRows) {
+                sceneReport(formatC("FaceObject: colour index %ld out of bound (%ld), colours dropped", long(d[i]),
+                                    long(colourRows)),
+                            0, true);
+                colorIndex.reset();
+                colours.reset();
+                break;
+            }
+        }
+    } else if (colorIndex) {
         const std::int32_t colourRows = colours ? colours->rows() : 0;
         for (std::int32_t f = 0; f < faceCountNow && colorIndex; ++f) {
             const std::int32_t v = (*colorIndex)[f];
@@ -557,7 +577,17 @@ bool FaceObject::finishReading(ShapeNode* node, GroupNode* parent) {
     const bool cleanedAlready = state_ == Cleaned;
     // Every reader hands polylines; drawing and writing take segments.
     if (lineIndex && !lineColours) makeLineSegments(nullptr, LineColouring::None, nullptr);
-    if (colorIndex && settings.colorPerVertex) {
+    if (settings.colorPerVertex && colours && coordIndex) {
+        // Colours per vertex: through colorIndex beside coordIndex, or, without one, by point.
+        if (!colorIndex && colours->rows() >= points->rows()) {
+            colorIndex = std::make_unique<VectorL>(*coordIndex);
+            colorIndex->setKind(VectorL::KindNone);
+        } else if (!colorIndex || colorIndex->count() != coordIndex->count()) {
+            colorIndex.reset();
+            colours.reset();
+            sceneReport("ColorPerVertex not supported", 0, true);
+        }
+    } else if (colorIndex && settings.colorPerVertex) {
         colorIndex.reset();
         colours.reset();
         sceneReport("ColorPerVertex not supported", 0, true);
@@ -567,7 +597,8 @@ bool FaceObject::finishReading(ShapeNode* node, GroupNode* parent) {
         sceneReport("Missing coordIndex information in FaceObject", 0, true);
         return false;
     }
-    if (faceObjectSettings().colorSplitting && colorIndex) {
+    // Colours per vertex are drawn blended; only colours per face split the face set.
+    if (faceObjectSettings().colorSplitting && colorIndex && !settings.colorPerVertex) {
         // The pieces take normals through their indices: normals given without any get them first.
         if (coordIndex && normals && (!normalIndex || normalIndex->empty())) indexGivenNormals();
         if (splitByColour(node, parent)) return false;

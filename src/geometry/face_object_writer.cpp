@@ -50,6 +50,15 @@ void FaceObject::writeText(std::string& out) const {
             out += "\n    colorPerVertex FALSE";
             out += "\n    colorIndex ";
             colorIndex->writeText(out);
+        } else if (colours && colorIndex && colorIndex->count() == coordIndex->count()) {
+            // Colours per vertex, beside coordIndex.
+            out += "\n    color Color { ";
+            out += "\n      color ";
+            colours->writeText(out, 4, true, 2);
+            out += "\n      }";
+            out += "\n    colorPerVertex TRUE";
+            out += "\n    colorIndex ";
+            colorIndex->writeText(out);
         }
         // Texture points are written only as two-column points that go with their indices.
         if (texCoord && !texCoordNull && texCoord->columns() == 2 && texCoord->rows() > 0 && texCoordIndex &&

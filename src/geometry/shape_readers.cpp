@@ -139,11 +139,10 @@ void bindLineMaterials(FaceObject& f, std::unique_ptr<MatrixF> list, Binding bin
     f.makeLineSegments(std::move(list), colouring, &order);
 }
 
-// VRML 1 and Inventor colours by material binding become the face set's per-face colours: the
-// Material's diffuse list (or a VertexProperty's orderedRGBA) by face, by part, by vertex, in order
-// or through materialIndex. Face sets keep one colour per face, so a face bound per vertex takes
-// the colour of its first vertex. Indices that name no colour are left for finishReading, which
-// reports them and drops the colours.
+// VRML 1 and Inventor colours by material binding become the face set's colours: the Material's
+// diffuse list (or a VertexProperty's orderedRGBA) by face, by part or by vertex, in order or
+// through materialIndex. Indices that name no colour are left for finishReading, which reports
+// them and drops the colours.
 void bindMaterials(FaceObject& f, ShapeNode& shape, const Vrml1ShapeState& state) {
     std::unique_ptr<VectorL> materialIndex = std::move(f.colorIndex);
     std::unique_ptr<MatrixF> list;
@@ -169,11 +168,31 @@ void bindMaterials(FaceObject& f, ShapeNode& shape, const Vrml1ShapeState& state
         return;
     }
     const VectorL& ci = *f.coordIndex;
+    const std::int32_t given = materialIndex ? materialIndex->count() : 0;
+    if (binding == Binding::PerVertex || binding == Binding::PerVertexIndexed) {
+        // One colour per vertex, beside coordIndex; PER_VERTEX_INDEXED without materialIndex
+        // follows the point indices.
+        auto index = std::make_unique<VectorL>(ci.count());
+        std::int32_t vertexRef = 0;
+        for (std::int32_t i = 0; i < ci.count(); ++i) {
+            if (ci[i] < 0) {
+                (*index)[i] = -1;
+                continue;
+            }
+            (*index)[i] = binding == Binding::PerVertex ? vertexRef % rows
+                          : given == ci.count()         ? (*materialIndex)[i]
+                                                        : ci[i];
+            ++vertexRef;
+        }
+        f.colours = std::move(list);
+        f.colorIndex = std::move(index);
+        f.settings.colorPerVertex = true;
+        return;
+    }
     const std::vector<std::int32_t> starts = faceStarts(ci);
     const std::int32_t faces = std::int32_t(starts.size());
-    const std::int32_t given = materialIndex ? materialIndex->count() : 0;
     auto index = std::make_unique<VectorL>(faces);
-    std::int32_t vertexRef = 0, face = 0;
+    std::int32_t face = 0;
     for (std::int32_t i = 0; i < ci.count() && face < faces; ++i) {
         if (i == starts[std::size_t(face)]) {
             std::int32_t c = 0;
@@ -182,23 +201,13 @@ void bindMaterials(FaceObject& f, ShapeNode& shape, const Vrml1ShapeState& state
                 case Binding::PerPartIndexed:
                     c = given >= faces ? (*materialIndex)[face] : face % rows;
                     break;
-                case Binding::PerVertex:
-                    c = vertexRef % rows;
-                    break;
-                case Binding::PerVertexIndexed:
-                    // Without materialIndex the point indices name the colours.
-                    c = given == ci.count() ? (*materialIndex)[i] : ci[i];
-                    break;
                 default:
                     c = face % rows;
                     break;
             }
             (*index)[face++] = c;
         }
-        if (ci[i] >= 0) ++vertexRef;
     }
-    if (binding == Binding::PerVertex || binding == Binding::PerVertexIndexed)
-        sceneLog("FaceObject: colours bound per vertex are taken per face\n");
     f.colours = std::move(list);
     f.colorIndex = std::move(index);
 }

@@ -79,15 +79,21 @@ void FaceObject::triangulate() {
     const std::int32_t length = std::int32_t(4 * triangles - 1);
     const std::int32_t* ni = normalIndex && normalIndex->count() == n ? normalIndex->data() : nullptr;
     const std::int32_t* ti = texCoordIndex && texCoordIndex->count() == n ? texCoordIndex->data() : nullptr;
-    const std::int32_t* col = colorIndex && colorIndex->count() >= faces ? colorIndex->data() : nullptr;
+    // Colours per vertex run beside coordIndex; per face they have one entry a face.
+    const bool colourPerVertex = settings.colorPerVertex && colorIndex && colorIndex->count() == n;
+    const std::int32_t* cv = colourPerVertex ? colorIndex->data() : nullptr;
+    const std::int32_t* col = !cv && colorIndex && colorIndex->count() >= faces ? colorIndex->data() : nullptr;
     auto newCoord = std::make_unique<VectorL>(length);
     std::unique_ptr<VectorL> newNormal = ni ? std::make_unique<VectorL>(length) : nullptr;
     std::unique_ptr<VectorL> newTex = ti ? std::make_unique<VectorL>(length) : nullptr;
-    std::unique_ptr<VectorL> newColour = col ? std::make_unique<VectorL>(std::int32_t(triangles)) : nullptr;
+    std::unique_ptr<VectorL> newColour = col  ? std::make_unique<VectorL>(std::int32_t(triangles))
+                                         : cv ? std::make_unique<VectorL>(length)
+                                              : nullptr;
     std::int32_t* oc = newCoord->data();
     std::int32_t* on = ni ? newNormal->data() : nullptr;
     std::int32_t* ot = ti ? newTex->data() : nullptr;
     std::int32_t* ocol = col ? newColour->data() : nullptr;
+    std::int32_t* ocv = cv ? newColour->data() : nullptr;
     std::int32_t w = 0, tri = 0, face = 0;
     auto emit = [&](std::int32_t a, std::int32_t b, std::int32_t c) {
         const std::int32_t at[3] = {a, b, c};
@@ -95,11 +101,13 @@ void FaceObject::triangulate() {
             oc[w + j] = ci[at[j]];
             if (on) on[w + j] = ni[at[j]];
             if (ot) ot[w + j] = ti[at[j]];
+            if (ocv) ocv[w + j] = cv[at[j]];
         }
         if (w + 3 < length) {
             oc[w + 3] = -1;
             if (on) on[w + 3] = -1;
             if (ot) ot[w + 3] = -1;
+            if (ocv) ocv[w + 3] = -1;
         }
         if (ocol) ocol[tri] = col[face];
         w += 4;
@@ -124,7 +132,7 @@ void FaceObject::triangulate() {
     coordIndex = std::move(newCoord);
     if (ni) normalIndex = std::move(newNormal);
     if (ti) texCoordIndex = std::move(newTex);
-    if (col) colorIndex = std::move(newColour);
+    if (col || cv) colorIndex = std::move(newColour);
     settings.ccw = true;
 }
 
@@ -267,6 +275,7 @@ void FaceObject::reorderTriangles() {
     rewrite(coordIndex.get());
     rewrite(normalIndex.get());
     rewrite(texCoordIndex.get());
+    rewrite(colorIndex.get());  // colours per vertex
     if (colorIndex && colorIndex->count() == triangles) {
         std::vector<std::int32_t> out(static_cast<std::size_t>(triangles));
         for (std::int32_t k = 0; k < triangles; ++k) out[std::size_t(k)] = (*colorIndex)[order[std::size_t(k)] / 4];
@@ -298,7 +307,8 @@ void FaceObject::reorderTriangles() {
     if (normalIndex && normalIndex->count() == n) renumber(normals.get(), normalIndex.get());
     if (texCoordIndex && texCoordIndex->count() == n) renumber(texCoord.get(), texCoordIndex.get());
     if (texCoord && texCoordWork) texCoordWork->copyFrom(texCoord.get());
-    if (colorIndex && colorIndex->count() == triangles) renumber(colours.get(), colorIndex.get());
+    if (colorIndex && (colorIndex->count() == triangles || colorIndex->count() == n))
+        renumber(colours.get(), colorIndex.get());
 }
 
 }  // namespace kinemo
