@@ -102,24 +102,24 @@ private slots:
 
     void theGuideOpensOnItsFirstChapterWithTheRightTitle() {
         QCOMPARE(frame->windowTitle(), "Brevalonix Kinemo Standard - " + temp.path() + "/example: Disassembly");
-        QCOMPARE(frame->playerPanel()->chapterLabel()->text(), QString("1(2): Disassembly"));
+        QCOMPARE(frame->playerPanel()->chapterLabel()->text(), QString("1(3): Disassembly"));
     }
 
     void theChapterMenuAndTheChapterListHoldEveryListedChapter() {
-        QCOMPARE(labelsOf(frame->chapterMenu()), QStringList({"Disassembly", "Assembly"}));
+        QCOMPARE(labelsOf(frame->chapterMenu()), QStringList({"Disassembly", "Assembly", "Gear and screws"}));
         QCOMPARE(frame->chapterMenu()->actions()[1]->data().toInt(), 34001);
-        QCOMPARE(frame->playerPanel()->chapterList()->count(), 2);
+        QCOMPARE(frame->playerPanel()->chapterList()->count(), 3);
         choose(frame->chapterMenu()->actions()[1]);
-        QTRY_COMPARE(frame->playerPanel()->chapterLabel()->text(), QString("2(2): Assembly"));
+        QTRY_COMPARE(frame->playerPanel()->chapterLabel()->text(), QString("2(3): Assembly"));
         QVERIFY(frame->windowTitle().endsWith(": Assembly"));
         QCOMPARE(frame->playerPanel()->chapterList()->currentRow(), 1);
     }
 
     void steeringChoosesChaptersAndStepsOfTheGuide() {
         frame->logic().handleSteering(1000, 2);
-        QCOMPARE(frame->playerPanel()->chapterLabel()->text(), QString("2(2): Assembly"));
+        QCOMPARE(frame->playerPanel()->chapterLabel()->text(), QString("2(3): Assembly"));
         QCOMPARE(animationState().currentChapter, chapterList()[1]);
-        frame->logic().handleSteering(1000, 3);  // outside the list: nothing
+        frame->logic().handleSteering(1000, 4);  // outside the list: nothing
         QCOMPARE(animationState().currentChapter, chapterList()[1]);
         frame->logic().handleSteering(1001, 2);
         QCOMPARE(QString::fromStdString(lastStatusText()), QString("Interface called SetAnimStep 2"));
@@ -138,7 +138,7 @@ private slots:
         QTRY_VERIFY(!frame->playerPanel()->textPanel()->toPlainText().isEmpty());
         const QString english = frame->playerPanel()->textPanel()->toPlainText();
         choose(entry(frame->languageMenu(), "Deutsch"));
-        QTRY_COMPARE(frame->playerPanel()->chapterLabel()->text(), QString("1(2): Demontage"));
+        QTRY_COMPARE(frame->playerPanel()->chapterLabel()->text(), QString("1(3): Demontage"));
         QVERIFY(frame->playerPanel()->textPanel()->toPlainText() != english);
         QVERIFY(!frame->playerPanel()->textPanel()->toPlainText().isEmpty());
         QCOMPARE(labelsOf(frame->chapterMenu()).front(), QString("Demontage"));
@@ -162,7 +162,7 @@ private slots:
 
     void everyChapterPlaysForwardToItsEndAndBackToItsStart() {
         const std::vector<AnimationGroup*> chapters = chapterList();
-        QCOMPARE(chapters.size(), std::size_t(2));
+        QCOMPARE(chapters.size(), std::size_t(3));
         for (std::size_t i = 0; i < chapters.size(); ++i) {
             choose(frame->chapterMenu()->actions()[int(i)]);
             QTRY_COMPARE(animationState().currentChapter, chapters[i]);
@@ -171,7 +171,7 @@ private slots:
             // Past the end the next chapter stands ready; the last one stays at its end.
             if (i + 1 < chapters.size()) {
                 QCOMPARE(animationState().currentChapter, chapters[i + 1]);
-                QTRY_COMPARE(frame->playerPanel()->chapterLabel()->text().left(4), QString("%1(2)").arg(i + 2));
+                QTRY_COMPARE(frame->playerPanel()->chapterLabel()->text().left(4), QString("%1(3)").arg(i + 2));
             }
             choose(frame->chapterMenu()->actions()[int(i)]);
             QTRY_COMPARE(animationState().currentChapter, chapters[i]);
@@ -194,8 +194,8 @@ private slots:
     }
 
     void theViewpointsMenuListsTheViewpointsAndActivatesThem() {
-        // The guide defines one viewpoint besides the scene's own camera.
-        QCOMPARE(labelsOf(frame->viewpointMenu()), QStringList({"Right"}));
+        // The guide defines three viewpoints besides the scene's own camera.
+        QCOMPARE(labelsOf(frame->viewpointMenu()), QStringList({"Right", "Front", "Gear"}));
         QVERIFY(!entry(frame->viewpointMenu(), "Right")->isChecked());
         choose(entry(frame->viewpointMenu(), "Right"));
         QCOMPARE(currentViewpoint(), viewpointAt(0));

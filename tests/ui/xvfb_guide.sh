@@ -2,7 +2,7 @@
 # The desktop program on the example guide on a virtual X display (run under xvfb-run): the
 # window opens with the guide's title on its first chapter, the part is drawn, "StartPlay" plays
 # to the first stop, "StopAnim" stops, "SetChapter", "StartFastAnim" and "StartBackPlay" play the
-# second chapter to its end and back, "CloseKinemo" closes cleanly. The speed limits come from
+# last chapter to its end and back, "CloseKinemo" closes cleanly. The speed limits come from
 # the preferences file in the working directory (the slider's lower end makes playback quick).
 # usage: xvfb_guide.sh KINEMO KINEMO_TOOL GUIDE
 set -euo pipefail
@@ -67,23 +67,24 @@ sleep 1
 shot stopped2
 same stopped1 stopped2 || fail "StopAnim did not stop playback"
 
-# The second chapter, played fast to its end, then backward to its previous stop.
+# The last chapter, played fast to its end, then backward to its previous stop.
 stops() { grep -c "playback stopped at" "$log"; }
 waitForStop() {
   for _ in $(seq 1 150); do [ "$(stops)" -ge "$1" ] && return 0; sleep 0.2; done
   fail "$2 did not come to a stop"
 }
-"$tool" send SetChapter 2 || fail "SetChapter was not delivered"
-for _ in $(seq 1 50); do [ "$(windowTitle)" = "${title%Disassembly}Assembly" ] && break; sleep 0.2; done
-[ "$(windowTitle)" = "${title%Disassembly}Assembly" ] || fail "SetChapter 2 shows '$(windowTitle)'"
+"$tool" send SetChapter 3 || fail "SetChapter was not delivered"
+last="${title%Disassembly}Gear and screws"
+for _ in $(seq 1 50); do [ "$(windowTitle)" = "$last" ] && break; sleep 0.2; done
+[ "$(windowTitle)" = "$last" ] || fail "SetChapter 3 shows '$(windowTitle)'"
 count=$(stops)
 "$tool" send StartFastAnim 0 || fail "StartFastAnim was not delivered"
 waitForStop $((count + 1)) StartFastAnim
 read -r at total chapter <<<"$(grep "playback stopped at" "$log" | tail -1 |
   sed -E 's/.*stopped at ([0-9.]+) s of ([0-9.]+) s in chapter ([0-9]+) of .*/\1 \2 \3/')"
 # The last chapter has no next one: playback rests at its end (the last frame may overshoot it).
-[ "$chapter" = 2 ] && awk -v a="$at" -v t="$total" 'BEGIN { exit !(a >= t) }' ||
-  fail "StartFastAnim did not reach the end of chapter 2"
+[ "$chapter" = 3 ] && awk -v a="$at" -v t="$total" 'BEGIN { exit !(a >= t) }' ||
+  fail "StartFastAnim did not reach the end of chapter 3"
 "$tool" send StartBackPlay 0 || fail "StartBackPlay was not delivered"
 waitForStop $((count + 2)) StartBackPlay
 read -r back _ chapter <<<"$(grep "playback stopped at" "$log" | tail -1 |
