@@ -82,6 +82,10 @@ void forgetFaceBufferObjects() {
 }
 
 void finishFaceDrawing() {
+    if (haveBufferObjects()) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisable(GL_CULL_FACE);
@@ -199,8 +203,6 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
         if (buffers) {
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, a.indexBuffer);
             glDrawRangeElements(GL_TRIANGLES, 0, last, GLsizei(a.indices.size()), GL_UNSIGNED_INT, nullptr);
-            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-            glBindBuffer(GL_ARRAY_BUFFER, 0);
         } else {
             glDrawRangeElements(GL_TRIANGLES, 0, last, GLsizei(a.indices.size()), GL_UNSIGNED_INT, a.indices.data());
         }
@@ -213,7 +215,7 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
             glDisable(GL_TEXTURE_2D);
             if (seeThrough) glDisable(GL_ALPHA_TEST);
         }
-        // The vertex and normal arrays and the culling stay set for the next face set:
+        // The vertex and normal arrays, their buffers and the culling stay set for the next face set:
         // switching them off and on between shapes costs the driver a revalidation per draw.
         // finishFaceDrawing resets them.
     }
@@ -224,6 +226,7 @@ void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const Shape
 // length limit below 1e30 only the first limit units of the accumulated length are drawn
 // (negative: only what lies beyond).
 void FaceObject::drawLines(ShapeNode& node) const {
+    finishFaceDrawing();  // lines come from client arrays, without normals
     const VectorL& li = *lineIndex;
     const std::int32_t n = li.count(), rows = points->rows();
     if (reportLevel().reaches(11)) sceneLog(formatC("FaceObject.renderLines numLine: %ld\n", long(n / 3)));
