@@ -211,6 +211,8 @@ SCREWS = ["Screw1", "Screw2", "Screw3", "Screw4"]
 
 def chapters(g):
     g.chapter(["Demontage", "D\xe9montage", "Smontaggio", "Disassembly"])
+    # Every chapter opens on a viewpoint, so that a reader who turned the view starts it from the front.
+    g.viewpoint("Front", 0.0)
     g.text(["Zuerst wird der Deckel abgenommen.", "Enlevez d'abord le couvercle.",
             "Per prima cosa togliere il coperchio.", "First take off the cover."])
     g.stop()
@@ -236,6 +238,7 @@ def chapters(g):
     g.end_chapter()
 
     g.chapter(["Montage", "Montage", "Montaggio", "Assembly"])
+    g.viewpoint("Front", 0.0)
     g.disappear("Cover")
     for s in SCREWS:
         g.move(s, (0, 60, 0), INSTANT, wait=False)
