@@ -133,7 +133,7 @@ def look_at(eye, target):
 INITIAL = ((0, 120, 380), (1, 0, 0, -0.3))
 # In list order: their index is the one the viewpoint steps name.
 VIEWPOINTS = [
-    ("Right", (380, 160, 0), (0, 1, 0, 1.571), None),
+    ("Right", (380, 160, 0), (0, 1, 0, 1.571), ["Rechts", "Droite", "Destra", "Right"]),
     ("Front", INITIAL[0], INITIAL[1], ["Vorne", "Face", "Davanti", "Front"]),
     ("Gear", (110, 95, 230), look_at((110, 95, 230), (0, 50, 60)), ["Zahnrad", "Engrenage", "Ingranaggio", "Gear"]),
 ]
