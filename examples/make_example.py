@@ -305,11 +305,11 @@ def chapters(g):
     g.end_chapter()
 
 
-def viewpoint_text(g, name, position, rotation, words):
+def viewpoint_text(name, position, rotation, words):
     s = "\n# [DEF>>VIEWPOINT]\n# partId 0\n# pos (%s, %s, %s)\n" % tuple(num(v) for v in position)
     s += "# rot (%s, %s, %s, %s)\n" % tuple(num(v) for v in rotation)
     s += '# <kmxTEXT id = "-1">\n'
-    for i, w in enumerate(words or [name]):
+    for i, w in enumerate(words):
         s += '# <kmxLANGUAGE id = "%d" direction = "f">%s</kmxLANGUAGE>\n' % (i, w)
     return s + "# </kmxTEXT>\n# [END]\n"
 
@@ -327,14 +327,13 @@ def guide_text():
         s += part_text(*p)
     s += "]}\n\n"
     g = Guide()
-    g.text_id = 0
     chapters(g)
     s += "\n# <kmxDEFINITION>\n\n# <kmxHIGHESTINDEX value = \"%d\" />\n\n" % (g.text_id - 1)
     for i, name in enumerate(LANGUAGES):
         s += '# <kmxLANGUAGEDEF id = "%d" name = "%s" />\n' % (i, name)
     s += "\n"
     for name, position, rotation, words in VIEWPOINTS:
-        s += viewpoint_text(g, name, position, rotation, words)
+        s += viewpoint_text(name, position, rotation, words)
     s += "\n# </kmxDEFINITION>\n\n\n# ANIMATIONS\n\n" + "".join(g.out)
     return s
 
