@@ -87,14 +87,12 @@ bool ViewNavigation::mouseMove(int x, int y, bool leftButton, bool shift, bool c
 }
 
 void ViewNavigation::modifiersChanged(bool shift, bool ctrl) {
-    if (shift) {
-        mode_ = MouseMode::Rotate;
-        modeFromKeys_ = true;
-    } else if (ctrl) {
-        mode_ = MouseMode::Pick;
+    if (shift || ctrl) {
+        if (!modeFromKeys_) modeBeforeKeys_ = mode_;  // the released keys give back the chosen mode
+        mode_ = shift ? MouseMode::Rotate : MouseMode::Pick;
         modeFromKeys_ = true;
     } else if (modeFromKeys_) {
-        mode_ = MouseMode::Translate;
+        mode_ = modeBeforeKeys_;
         modeFromKeys_ = false;
     }
 }

@@ -56,7 +56,7 @@ public:
     void setEventSink(std::function<void(EventHandle)> sink) { sink_ = std::move(sink); }
 
     MouseMode mouseMode() const { return mode_; }
-    void setMouseMode(MouseMode mode) { mode_ = mode; }
+    void setMouseMode(MouseMode mode) { mode_ = modeBeforeKeys_ = mode; }
     // The "ZoomSpeed" setting; negative is automatic.
     void setZoomSpeed(float speed) { zoomSpeed_ = speed; }
     float zoomSpeed() const { return zoomSpeed_; }
@@ -110,6 +110,7 @@ private:
     BasicObject* centreNode_ = nullptr;
     bool leftDown_ = false;
     bool modeFromKeys_ = false;
+    MouseMode modeBeforeKeys_ = MouseMode::Translate;
     bool capture_ = false;
     bool haveLast_ = false;
     int lastX_ = 0, lastY_ = 0;

@@ -250,6 +250,15 @@ TEST_F(Navigation, ShiftSelectsRotateAndCtrlPickUntilReleased) {
     EXPECT_EQ(nav.mouseMode(), MouseMode::Translate);
 }
 
+TEST_F(Navigation, ReleasingShiftGivesBackTheModeChosenBefore) {
+    nav.setMouseMode(MouseMode::Zoom);
+    nav.modifiersChanged(true, false);
+    nav.modifiersChanged(false, true);  // from Shift straight to Ctrl: still the mode before either
+    EXPECT_EQ(nav.mouseMode(), MouseMode::Pick);
+    nav.modifiersChanged(false, false);
+    EXPECT_EQ(nav.mouseMode(), MouseMode::Zoom);
+}
+
 TEST_F(Navigation, GesturesAndCommandsDoNothingWithoutAScene) {
     nav.setScene(nullptr);
     nav.wheel(120);
