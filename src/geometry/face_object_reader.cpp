@@ -412,48 +412,38 @@ const char* FaceObject::readFromString(const char* text, const char* end, ShapeN
 const char* FaceObject::readIndexedFaceSet(const char* text, const char* end, ShapeNode* node) {
     if (!text) return text;
     end = textEndFor(text, end);
-    const KeyWordMatcher& m = transformMatcher();
-    long braces = 0, brackets = 0;
-    const char* pos = text;
-    bool opened = false;
-    for (int n = 0; n < kFaceSetKeywordBudget; ++n) {
-        KeywordHit hit = m.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) return hit.after;
-        const Keyword k = hit.keyword;
-        if (isBracketToken(k)) {
-            if (k == kw::CloseBrace && braces == 0) return hit.begin;
-            KeyWordMatcher::countBrackets(braces, brackets, k);
-            pos = hit.after;
-            if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) break;
-            continue;
-        }
-        pos = hit.after;
-        if (k == kw::coordIndex) {
-            pos = readIndexList(pos, end, coordIndex, VectorL::KindCoordinateIndex, true);
-        } else if (k == kw::normalIndex) {
-            pos = readIndexList(pos, end, normalIndex, VectorL::KindNormalIndex, false);
-        } else if (k == kw::textureCoordIndex || k == kw::texCoordIndex) {
-            pos = readIndexList(pos, end, texCoordIndex, VectorL::KindNone, false);
-        } else if (k == kw::vertex) {
-            pos = readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
-        } else if (k == kw::vertexProperty) {
-            pos = readVertexProperty(*this, pos, end);
-        } else if (k == kw::materialIndex) {
-            // held in colorIndex until the shape reader knows the material binding
-            pos = readIndexList(pos, end, colorIndex, VectorL::KindNone, false);
-        } else if (k == kw::USE) {
-            sceneReport("Unexpected keyword USE in IndexedFaceSet", 1, true);
-            readWord(pos, end);
-        } else if (k == kw::DEF) {
-            std::string_view w = readWord(pos, end);
-            defRegistry().setPendingName(w);
-        } else {
-            sceneLog(formatC("Unexpected keyword in FaceObject.readFromString %s\n", k));
-            if (braces <= 0) return hit.begin;
-        }
-    }
-    if (readingState().fileVersion >= 3.0f) state_ = Cleaned;
+    bool closed = false;
+    const char* pos = reading::readBody(
+        text, end, transformMatcher(), kFaceSetKeywordBudget,
+        [&](Keyword k, const char*& pos, long braces) {
+            if (k == kw::coordIndex) {
+                pos = readIndexList(pos, end, coordIndex, VectorL::KindCoordinateIndex, true);
+            } else if (k == kw::normalIndex) {
+                pos = readIndexList(pos, end, normalIndex, VectorL::KindNormalIndex, false);
+            } else if (k == kw::textureCoordIndex || k == kw::texCoordIndex) {
+                pos = readIndexList(pos, end, texCoordIndex, VectorL::KindNone, false);
+            } else if (k == kw::vertex) {
+                pos = readMatrix(pos, end, 3, points, MatrixF::KindCoordinates);
+            } else if (k == kw::vertexProperty) {
+                pos = readVertexProperty(*this, pos, end);
+            } else if (k == kw::materialIndex) {
+                // held in colorIndex until the shape reader knows the material binding
+                pos = readIndexList(pos, end, colorIndex, VectorL::KindNone, false);
+            } else if (k == kw::USE) {
+                sceneReport("Unexpected keyword USE in IndexedFaceSet", 1, true);
+                readWord(pos, end);
+            } else if (k == kw::DEF) {
+                std::string_view w = readWord(pos, end);
+                defRegistry().setPendingName(w);
+            } else {
+                sceneLog(formatC("Unexpected keyword in FaceObject.readFromString %s\n", k));
+                // inside a nested brace the keyword is passed over
+                return braces > 0;
+            }
+            return true;
+        },
+        &closed);
+    if (closed && readingState().fileVersion >= 3.0f) state_ = Cleaned;
     return pos;
 }
 
@@ -490,26 +480,12 @@ namespace {
 // which returns the position after its value, or nullptr when the keyword is not the body's.
 template <class Field>
 const char* readLineSetBody(const KeyWordMatcher& m, const char* text, const char* end, Field field) {
-    long braces = 0, brackets = 0;
-    const char* pos = text;
-    bool opened = false;
-    for (int n = 0; n < kLineSetKeywordBudget; ++n) {
-        KeywordHit hit = m.scan(pos, end);
-        if (hit.keyword == kw::EndOfString) return hit.after;
-        const Keyword k = hit.keyword;
-        if (isBracketToken(k)) {
-            if (k == kw::CloseBrace && braces == 0) return hit.begin;
-            KeyWordMatcher::countBrackets(braces, brackets, k);
-            pos = hit.after;
-            if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) return pos;
-            continue;
-        }
-        const char* next = field(k, hit.after, braces);
-        if (!next) return hit.begin;
+    return reading::readBody(text, end, m, kLineSetKeywordBudget, [&](Keyword k, const char*& pos, long braces) {
+        const char* next = field(k, pos, braces);
+        if (!next) return false;
         pos = next;
-    }
-    return pos;
+        return true;
+    });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <type_traits>
 
 #include "core/basic_object.h"
 #include "geometry/matrix.h"
@@ -44,12 +45,16 @@ const char* readVertexProperty(FaceObject& f, const char* p, const char* end);
 // The body loop of a geometry node: brackets are counted here (the body ends when its braces
 // close; a closing brace of the caller's is left to it), every other keyword goes to
 // field(keyword, pos), which moves pos past its value or returns false for a keyword that is not
-// the node's: that ends the body before the keyword. At most budget keywords.
+// the node's: that ends the body before the keyword. A field that also takes the brace depth is
+// given it (field(keyword, pos, braces)). At most budget keywords. closed, when given, tells
+// whether the body ran to its closing brace or its keyword budget.
 template <class Field>
-const char* readBody(const char* text, const char* end, const KeyWordMatcher& m, int budget, Field field) {
+const char* readBody(const char* text, const char* end, const KeyWordMatcher& m, int budget, Field field,
+                     bool* closed = nullptr) {
     long braces = 0, brackets = 0;
     bool opened = false;
     const char* pos = text;
+    if (closed) *closed = false;
     for (int n = 0; n < budget; ++n) {
         KeywordHit hit = m.scan(pos, end);
         if (hit.keyword == kw::EndOfString) return hit.after;
@@ -59,12 +64,21 @@ const char* readBody(const char* text, const char* end, const KeyWordMatcher& m,
             KeyWordMatcher::countBrackets(braces, brackets, k);
             pos = hit.after;
             if (k == kw::OpenBrace) opened = true;
-            if (opened && braces <= 0 && brackets <= 0) return pos;
+            if (opened && braces <= 0 && brackets <= 0) {
+                if (closed) *closed = true;
+                return pos;
+            }
             continue;
         }
         pos = hit.after;
-        if (!field(k, pos)) return hit.begin;
+        bool known;
+        if constexpr (std::is_invocable_v<Field&, Keyword, const char*&, long>)
+            known = field(k, pos, braces);
+        else
+            known = field(k, pos);
+        if (!known) return hit.begin;
     }
+    if (closed) *closed = true;
     return pos;
 }
 
