@@ -3,8 +3,8 @@
 #include "scene/scene_file_special_nodes.h"
 
 #include <algorithm>
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scene/group_node.h"
@@ -29,33 +29,35 @@ void countViewpoints(Node& node, long& n) {
         for (std::size_t i = 0; i < g->childCount(); ++i) countViewpoints(*g->child(i), n);
 }
 
-// The viewpoints inside inline groups, and the first one outside them in tree order.
-void collectInlineViewpoints(GroupNode& group, bool insideInline, std::vector<Node*>& out, ViewPoint*& firstKept) {
+// Every viewpoint below group in tree order, with whether it stands inside an inline group.
+void collectViewpoints(GroupNode& group, bool insideInline, std::vector<std::pair<ViewPoint*, bool>>& out) {
     for (std::size_t i = 0; i < group.childCount(); ++i) {
         Node* child = group.child(i);
-        if (auto* vp = dynamic_cast<ViewPoint*>(child)) {
-            if (insideInline)
-                out.push_back(child);
-            else if (!firstKept)
-                firstKept = vp;
-        }
-        if (GroupNode* g = child->asGroupNode())
-            collectInlineViewpoints(*g, insideInline || g->isInline, out, firstKept);
+        if (auto* vp = dynamic_cast<ViewPoint*>(child)) out.emplace_back(vp, insideInline);
+        if (GroupNode* g = child->asGroupNode()) collectViewpoints(*g, insideInline || g->isInline, out);
     }
 }
 
 }  // namespace
 
 long eliminateInlineViewpoints(GroupNode& root) {
-    std::vector<Node*> doomed;
+    std::vector<std::pair<ViewPoint*, bool>> all;
+    collectViewpoints(root, root.isInline, all);
     ViewPoint* firstKept = nullptr;
-    collectInlineViewpoints(root, root.isInline, doomed, firstKept);
-    const bool initialGoes =
-        std::find(doomed.begin(), doomed.end(), static_cast<Node*>(initialViewpoint())) != doomed.end();
-    for (Node* v : doomed) v->detachFromParent();  // the returned owner deletes it at once
+    bool initialGoes = false;
+    long removed = 0;
+    for (auto [vp, insideInline] : all) {
+        if (!insideInline) {
+            if (!firstKept) firstKept = vp;
+            continue;
+        }
+        initialGoes = initialGoes || vp == initialViewpoint();
+        vp->detachFromParent();  // the returned owner deletes it at once
+        ++removed;
+    }
     // The file's own first viewpoint takes the place of an inline one that was read before it.
     if (initialGoes) setInitialViewpoint(firstKept);
-    return long(doomed.size());
+    return removed;
 }
 
 std::vector<Node*> unusedViewpoints(Scene& scene) {
@@ -63,17 +65,11 @@ std::vector<Node*> unusedViewpoints(Scene& scene) {
     if (sceneFileHooks().viewpointsUsedBySteps) sceneFileHooks().viewpointsUsedBySteps(used);
     used.push_back(scene.initialViewpoint);
     used.push_back(scene.currentViewpoint);
+    std::vector<std::pair<ViewPoint*, bool>> all;
+    collectViewpoints(scene.root(), false, all);
     std::vector<Node*> out;
-    // Depth first, children in order.
-    std::function<void(GroupNode&)> walk = [&](GroupNode& g) {
-        for (std::size_t i = 0; i < g.childCount(); ++i) {
-            Node* child = g.child(i);
-            if (dynamic_cast<ViewPoint*>(child) && std::find(used.begin(), used.end(), child) == used.end())
-                out.push_back(child);
-            if (GroupNode* sub = child->asGroupNode()) walk(*sub);
-        }
-    };
-    walk(scene.root());
+    for (auto [vp, insideInline] : all)
+        if (std::find(used.begin(), used.end(), vp) == used.end()) out.push_back(vp);
     return out;
 }
 

@@ -145,9 +145,10 @@ ViewPoint::ViewPoint() : TransformNode(false), names_(std::make_unique<TextHolde
 ViewPoint::~ViewPoint() {
     ViewpointState& s = state();
     // Viewpoint steps count from the index offset: one that goes from before it moves it down.
-    const auto at = std::find(s.list.begin(), s.list.end(), this);
-    if (at != s.list.end() && int(at - s.list.begin()) < s.indexOffset) --s.indexOffset;
-    s.list.erase(std::remove(s.list.begin(), s.list.end(), this), s.list.end());
+    if (const auto at = std::find(s.list.begin(), s.list.end(), this); at != s.list.end()) {
+        if (int(at - s.list.begin()) < s.indexOffset) --s.indexOffset;
+        s.list.erase(at);  // registering never lists a viewpoint twice
+    }
     if (s.current == this) s.current = nullptr;
     if (s.initial == this) s.initial = nullptr;
 }
