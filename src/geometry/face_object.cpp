@@ -17,6 +17,20 @@
 #include "scene/scene_report.h"
 
 namespace kinemo {
+
+// What the drawing arrays are made from: the lists that fit coordIndex, or none.
+struct FaceObject::DrawingSources {
+    std::int32_t n = 0, triangles = 0, rows = 0;
+    const std::int32_t* ci = nullptr;
+    const std::int32_t* ni = nullptr;  // normal per corner; without it each triangle is drawn flat
+    std::int32_t normalRows = 0;
+    const MatrixF* tex = nullptr;
+    const std::int32_t* ti = nullptr;
+    std::int32_t texRows = 0;
+    bool colourPerVertex = false;  // colours per face (one index per triangle) or per vertex
+    const std::int32_t* col = nullptr;
+    std::int32_t colourRows = 0;
+};
 namespace {
 
 std::unique_ptr<MatrixF> cloneOf(const std::unique_ptr<MatrixF>& m) { return m ? m->clone() : nullptr; }
@@ -396,7 +410,14 @@ void FaceObject::prepare() {
             texCoordWork->resize(texCoord->rows(), texCoord->columns());
         }
     }
-    buildRenderArrays();
+    // The drawing arrays are made when first needed: at load the file's text and lists are still
+    // held, and the arrays would nearly double what a file of small parts takes.
+    releaseFaceBuffers(arrays_);
+    arrays_ = FaceRenderArrays{};
+    arraysMade_ = false;
+    reportBadDrawingIndices();
+    // The planes serve only triangles drawn flat; with a normal per corner they are let go.
+    if (drawingSources().ni) std::vector<float>().swap(planes_);
     // Cleaning renumbers the texture points: the first frame makes the drawn ones again.
     appearanceCache_ = nullptr;
     vertexRefCount = countVertexRefs();
@@ -480,29 +501,75 @@ void FaceObject::detectFlatNormals() {
     settings.creaseAngle = 0.22f;
 }
 
+FaceObject::DrawingSources FaceObject::drawingSources() const {
+    DrawingSources s;
+    if (!coordIndex || !points) return s;
+    s.n = coordIndex->count();
+    s.triangles = (s.n + 1) / 4;
+    s.rows = points->rows();
+    s.ci = coordIndex->data();
+    s.ni = normals && normalIndex && normalIndex->count() == s.n ? normalIndex->data() : nullptr;
+    s.normalRows = normals ? normals->rows() : 0;
+    s.tex = textured_ ? (texCoordWork ? texCoordWork.get() : texCoord.get()) : nullptr;
+    s.ti = s.tex && texCoordIndex && texCoordIndex->count() == s.n ? texCoordIndex->data() : nullptr;
+    if (!s.ti) s.tex = nullptr;
+    s.texRows = s.tex ? s.tex->rows() : 0;
+    s.colourPerVertex = settings.colorPerVertex && colorIndex && colorIndex->count() == s.n;
+    s.col = colours && colorIndex && (s.colourPerVertex || (colorIndex->count() >= s.triangles && !settings.colorPerVertex))
+                ? colorIndex->data()
+                : nullptr;
+    s.colourRows = colours ? colours->rows() : 0;
+    return s;
+}
+
+// The faults the drawing arrays will mend, reported while the file is read: a point index past
+// the points takes the last point, a bad normal the last normal, a bad texture point the last one.
+void FaceObject::reportBadDrawingIndices() const {
+    const DrawingSources s = drawingSources();
+    if (s.rows == 0 || s.triangles == 0) return;
+    if (normals && !s.ni) sceneReport("Parser problem: expected normals not found", 0, true);
+    bool badPoint = false, badNormal = false, badTex = false;
+    for (std::int32_t t = 0; t < s.triangles; ++t) {
+        for (int j = 0; j < 3; ++j) {
+            const std::int32_t pos = 4 * t + j;
+            if (s.ci[pos] < 0 || s.ci[pos] >= s.rows) badPoint = true;
+            if (s.ni && !badNormal && (s.ni[pos] < 0 || s.ni[pos] >= s.normalRows)) {
+                sceneReport(formatC("Invalid normal index: %ld(%ld)", long(s.ni[pos]), long(s.normalRows)), 0, true);
+                badNormal = true;
+            }
+            if (s.ti && (s.ti[pos] < 0 || s.ti[pos] >= s.texRows)) badTex = true;
+        }
+    }
+    if (badPoint) sceneReport("Parser problem: invalid point index", 0, true);
+    if (badTex) sceneReport("Parser problem: invalid texture point index", 0, true);
+}
+
+const FaceRenderArrays& FaceObject::renderArrays() const {
+    // Made once per preparation, by whoever needs them first (the draw on the render thread, or
+    // a reader of the scene while no one draws).
+    if (!arraysMade_) const_cast<FaceObject*>(this)->buildRenderArrays();
+    return arrays_;
+}
+
 void FaceObject::buildRenderArrays() {
     releaseFaceBuffers(arrays_);
     arrays_ = FaceRenderArrays{};
-    const std::int32_t n = coordIndex->count();
-    const std::int32_t triangles = (n + 1) / 4;
-    const std::int32_t rows = points->rows();
+    arraysMade_ = true;
+    if (state_ != Ready) return;
+    const DrawingSources s = drawingSources();
+    const std::int32_t triangles = s.triangles, rows = s.rows;
     if (rows == 0 || triangles == 0) return;
-    const std::int32_t* ci = coordIndex->data();
-    const std::int32_t* ni = normals && normalIndex && normalIndex->count() == n ? normalIndex->data() : nullptr;
-    const std::int32_t normalRows = normals ? normals->rows() : 0;
-    const MatrixF* tex = textured_ ? (texCoordWork ? texCoordWork.get() : texCoord.get()) : nullptr;
-    const std::int32_t* ti = tex && texCoordIndex && texCoordIndex->count() == n ? texCoordIndex->data() : nullptr;
-    if (!ti) tex = nullptr;
-    const std::int32_t texRows = tex ? tex->rows() : 0;
-    // Colours per face (one index per triangle) or per vertex (one per entry of coordIndex).
-    const bool colourPerVertex = settings.colorPerVertex && colorIndex && colorIndex->count() == n;
-    const std::int32_t* col =
-        colours && colorIndex && (colourPerVertex || (colorIndex->count() >= triangles && !settings.colorPerVertex))
-            ? colorIndex->data()
-            : nullptr;
-    const std::int32_t colourRows = colours ? colours->rows() : 0;
-    if (normals && !ni) sceneReport("Parser problem: expected normals not found", 0, true);
-    bool badPoint = false, badNormal = false, badTex = false;
+    const std::int32_t* ci = s.ci;
+    const std::int32_t* ni = s.ni;
+    const std::int32_t normalRows = s.normalRows;
+    const MatrixF* tex = s.tex;
+    const std::int32_t* ti = s.ti;
+    const std::int32_t texRows = s.texRows;
+    const bool colourPerVertex = s.colourPerVertex;
+    const std::int32_t* col = s.col;
+    const std::int32_t colourRows = s.colourRows;
+    // Without normals each triangle is drawn flat with its plane normal.
+    if (!ni && planes_.size() != std::size_t(triangles) * 4) computeTrianglePlanes();
 
     arrays_.textured = tex != nullptr;
     arrays_.floatsPerVertex = tex ? 8 : 6;
@@ -512,28 +579,16 @@ void FaceObject::buildRenderArrays() {
         for (int j = 0; j < 3; ++j) {
             const std::int32_t pos = 4 * t + j;
             std::int32_t p = ci[pos];
-            if (p < 0 || p >= rows) {
-                badPoint = true;
-                p = rows - 1;
-            }
-            // Without normals every triangle is drawn flat with its plane normal.
+            if (p < 0 || p >= rows) p = rows - 1;
             std::int32_t nk = -1 - t;
             if (ni) {
                 nk = ni[pos];
-                if (nk < 0 || nk >= normalRows) {
-                    if (!badNormal)
-                        sceneReport(formatC("Invalid normal index: %ld(%ld)", long(nk), long(normalRows)), 0, true);
-                    badNormal = true;
-                    nk = normalRows - 1;
-                }
+                if (nk < 0 || nk >= normalRows) nk = normalRows - 1;
             }
             std::int32_t tk = -1;
             if (ti) {
                 tk = ti[pos];
-                if (tk < 0 || tk >= texRows) {
-                    badTex = true;
-                    tk = texRows - 1;
-                }
+                if (tk < 0 || tk >= texRows) tk = texRows - 1;
             }
             std::int32_t ck = -1;
             if (col) {
@@ -543,8 +598,6 @@ void FaceObject::buildRenderArrays() {
             arrays_.indices[std::size_t(t) * 3 + j] = std::uint32_t(table.insert(p, nk, tk, ck));
         }
     }
-    if (badPoint) sceneReport("Parser problem: invalid point index", 0, true);
-    if (badTex) sceneReport("Parser problem: invalid texture point index", 0, true);
     const std::int32_t vertices = table.size();
     const int stride = arrays_.floatsPerVertex;
     arrays_.vertices.resize(std::size_t(vertices) * stride);

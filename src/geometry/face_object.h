@@ -133,7 +133,8 @@ public:
     void setState(std::int32_t s) { state_ = s; }
     bool textured() const { return textured_; }
     bool holdsLineSet() const { return lineIndex != nullptr; }
-    const FaceRenderArrays& renderArrays() const { return arrays_; }
+    // The drawing arrays, made on first use after each preparation.
+    const FaceRenderArrays& renderArrays() const;
     const std::vector<float>& trianglePlanes() const { return planes_; }
     ShapeNode* owner() const { return owner_; }
     float lineLengthLimit() const { return lineLengthLimit_; }
@@ -181,6 +182,9 @@ private:
     void detectFlatNormals();
     void reorderTriangles();
     void dropDegenerateTriangles();
+    struct DrawingSources;
+    DrawingSources drawingSources() const;
+    void reportBadDrawingIndices() const;
     void buildRenderArrays();
     void makeTexturePoints(bool forDrawing);
     bool splitByColour(ShapeNode* node, GroupNode* parent);
@@ -194,6 +198,7 @@ private:
     float lineLengthLimit_ = 1.1e30f;
     std::vector<float> planes_;
     FaceRenderArrays arrays_;
+    bool arraysMade_ = false;
 };
 
 // Hands the buffer objects of arrays to the deletion list (they are deleted with the next draw, or

@@ -547,7 +547,7 @@ void FaceObject::updateTexturePoints(const Texture& texture, const float r[9]) {
         return;
     }
     // The drawn vertices take the new points.
-    FaceRenderArrays& a = arrays_;
+    FaceRenderArrays& a = const_cast<FaceRenderArrays&>(renderArrays());
     if (!a.textured || a.texRows.size() != std::size_t(a.vertexCount())) return;
     const std::int32_t stride = a.floatsPerVertex;
     for (std::size_t v = 0; v < a.texRows.size(); ++v) {

@@ -101,7 +101,7 @@ void FaceObject::render(ShapeNode& node, const ShapeDrawContext& context) {
 }
 
 void FaceObject::update(ShapeNode& node, const ShapeDrawContext&) {
-    if (state_ != Ready || !textured_ || arrays_.texRows.empty()) return;
+    if (state_ != Ready || !textured_ || renderArrays().texRows.empty()) return;
     const Texture* texture = node.appearance().texture();
     if (!texture) return;
     const bool view = texture->envMap() && texCoord && texCoord->columns() == 3;
@@ -123,7 +123,7 @@ void FaceObject::update(ShapeNode& node, const ShapeDrawContext&) {
 }
 
 void FaceObject::drawArrays(const FaceObject& data, ShapeNode& node, const ShapeDrawContext& context) {
-    auto& a = const_cast<FaceRenderArrays&>(data.arrays_);
+    auto& a = const_cast<FaceRenderArrays&>(data.renderArrays());
     if (!a.indices.empty() && !a.vertices.empty()) {
         // Views and bitmaps are framebuffers of the one context the render thread owns, so
         // captures draw from the same buffer objects as the view.
