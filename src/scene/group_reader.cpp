@@ -4,6 +4,7 @@
 
 #include "core/messages.h"
 #include "core/numbers.h"
+#include "scene/consumed_text.h"
 #include "scene/def_registry.h"
 #include "scene/err_tree_manipulation.h"
 #include "scene/group_node.h"
@@ -414,6 +415,8 @@ struct GroupNode::BodyReader {
             pos = dispatch(hit);
             // Every keyword moves reading on, whatever its reader returned.
             if (!done && pos < hit.after) pos = hit.after;
+            // What came before this child's keyword is read for good.
+            ConsumedTextRelease::releaseBefore(hit.begin);
             if (stopAfterShape) return pos;
         }
         return pos;

@@ -17,6 +17,7 @@
 #include "core/platform.h"
 #include "core/utilities.h"
 #include "geometry/image.h"
+#include "scene/consumed_text.h"
 #include "scene/def_registry.h"
 #include "scene/err_tree_manipulation.h"
 #include "scene/matchers.h"
@@ -571,6 +572,8 @@ const char* Scene::readOwnedText(std::string&& text) {
                 st.textBegin = st.textEnd = nullptr;
             }
         } depth;
+        // The text is this scene's own copy: its read part can go while the rest is read.
+        ConsumedTextRelease release(buffer->data(), buffer->data() + buffer->size());
         SceneReader reader(this, *root_, buffer->data(), buffer->data() + buffer->size());
         p = reader.run();
     }
