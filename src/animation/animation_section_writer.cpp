@@ -2,6 +2,7 @@
 
 #include "animation/animation_group.h"
 #include "animation/animation_section.h"
+#include "animation/chapter_icons.h"
 #include "animation/step_ids.h"
 #include "core/numbers.h"
 #include "scene/reading_state.h"
@@ -49,6 +50,7 @@ void registerAnimationSectionHandlers() {
         const std::string out = animationBlocks();
         return std::fwrite(out.data(), 1, out.size(), file) == out.size();
     };
+    registerChapterIconWriter();
     hooks.viewpointsUsedBySteps = [](std::vector<const Node*>& used) {
         if (AnimationGroup* root = rootChapterIfAny())
             root->forEachDescendant([&](AnimationAtom& a) {

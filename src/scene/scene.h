@@ -4,6 +4,8 @@
 // and the blocks of the file whose readers live in other layers (kept as text until one is
 // registered, so that a save puts them back where they stood).
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,6 +66,9 @@ public:
         std::string animations;      // the animation section after "# ANIMATIONS\n"
         bool hasMetaInfo = false;
         bool hasAnimations = false;
+        // The image records of the definitions block by name (chapter icons, logos) as the file
+        // carried them, so that a guide whose image files are gone still carries them when saved.
+        std::map<std::string, std::string, std::less<>> definitionImages;
     } kept;
 
     // The text of the file being read; emptied when the read is over (nothing read points into it).

@@ -43,7 +43,8 @@ struct SceneFileHooks {
     // The viewpoint definitions ("# [DEF>>VIEWPOINT]") and font formats of the definitions block.
     BlockReader readViewpointDefinitions;
     BlockWriter writeViewpointDefinitions;
-    // The chapter icon images at the start of the definitions block.
+    // The head of the definitions block: the chapter icon images, then each logo's image and its
+    // "<kmxCOMPANY_LOGO>" / "<kmxMACHINE_LOGO>" line.
     BlockWriter writeChapterIcons;
     // "<kmxMETA_INFO>" ... "</kmxMETA_INFO>" and "# ANIMATIONS".
     BlockReader readMetaInfo;

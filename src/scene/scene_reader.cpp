@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@
 #include "scene/scene_report.h"
 #include "scene/tokenizer.h"
 #include "text/text_form.h"
+#include "text/text_images.h"
 #include "text/translator.h"
 
 namespace kinemo {
@@ -223,6 +225,10 @@ const char* readDefinitionsBlock(Scene& scene, const char* text, const char* end
         if (hit.keyword == kw::EndOfString) break;
         pos = hit.after;
         if (hit.keyword == kw::ImageData) {
+            // The bytes are kept as carried; the decode below only checks and reports.
+            const std::string_view record(hit.after, std::size_t(blockLine - hit.after));
+            if (const std::optional<ImageDataRecord> r = splitImageDataRecord(record); r && !r->name.empty())
+                scene.kept.definitionImages[std::string(r->name)] = std::string(r->bytes);
             ImageImpl image;
             const char* p = image.readImageData(hit.after, blockLine, false);
             if (p > pos) pos = p;

@@ -203,11 +203,8 @@ bool writeDefinitionsBlock(Scene& scene, std::FILE* file) {
     showStatus("Saving definitions\n");
     bool ok = put(file, "\n\n\n# <kmxDEFINITION>\n");
     if (hooks.writeChapterIcons) {
+        // The icon images, then each logo's image with its name line: the hook owns the whole head.
         ok = ok && hooks.writeChapterIcons(scene, file);
-        if (!scene.companyLogo.empty())
-            ok = ok && put(file, formatC("# %s%s%s\n", "<kmxCOMPANY_LOGO>", scene.companyLogo.c_str(), "</kmxCOMPANY_LOGO>"));
-        if (!scene.machineLogo.empty())
-            ok = ok && put(file, formatC("# %s%s%s\n", "<kmxMACHINE_LOGO>", scene.machineLogo.c_str(), "</kmxMACHINE_LOGO>"));
     } else {
         ok = ok && put(file, scene.kept.definitionsHead);
     }

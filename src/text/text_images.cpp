@@ -44,6 +44,24 @@ void appendImageDataBlock(std::string& out, std::string_view fileName, std::stri
     out += "\n</ImageData>";
 }
 
+std::optional<ImageDataRecord> splitImageDataRecord(std::string_view afterKeyword) {
+    constexpr std::size_t kHeader = 1 + 4 + 4;
+    if (afterKeyword.size() < kHeader) return std::nullopt;
+    const std::int32_t nameLength = readInt32(afterKeyword.substr(1, 4));
+    const std::int32_t dataLength = readInt32(afterKeyword.substr(5, 4));
+    const std::size_t available = afterKeyword.size() - kHeader;
+    if (nameLength < 0 || dataLength < 0 || static_cast<std::size_t>(nameLength) > available ||
+        static_cast<std::size_t>(dataLength) > available - static_cast<std::size_t>(nameLength))
+        return std::nullopt;
+    ImageDataRecord record;
+    record.name = afterKeyword.substr(kHeader, static_cast<std::size_t>(nameLength));
+    if (const std::size_t zero = record.name.find('\0'); zero != std::string_view::npos)
+        record.name = record.name.substr(0, zero);
+    record.bytes =
+        afterKeyword.substr(kHeader + static_cast<std::size_t>(nameLength), static_cast<std::size_t>(dataLength));
+    return record;
+}
+
 std::size_t VerbatimImageStore::readImageData(std::string_view afterKeyword) {
     // One separator byte, then two lengths; both are checked against what the buffer holds.
     constexpr std::size_t kHeader = 1 + 4 + 4;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,17 @@ private:
 // The block "\n<ImageData>\n", the name length with its zero byte and the data length as
 // little-endian int32, the name, a zero byte, the bytes, "\n</ImageData>".
 void appendImageDataBlock(std::string& out, std::string_view fileName, std::string_view bytes);
+
+// One image record as a file carries it: the name (up to its zero byte) and the file bytes, both
+// viewing the text they were split from.
+struct ImageDataRecord {
+    std::string_view name;
+    std::string_view bytes;
+};
+// Splits the record that starts right after the "<ImageData>" keyword (the separator byte, the two
+// lengths, the name, the bytes); none when the lengths do not fit in what follows. Reports nothing:
+// the reader that decodes the record tells the user.
+std::optional<ImageDataRecord> splitImageDataRecord(std::string_view afterKeyword);
 
 // The store texts use; an observing pointer, nullptr goes back to the built-in verbatim store.
 void setTextImageStore(TextImageStore* store);

@@ -1,0 +1,1 @@
+kinemo_add_fuzzer(fuzz_chapter_icons ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_chapter_icons.cpp kinemo_animation)
