@@ -3,7 +3,11 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdint>
+
+#include "core/messages.h"
+#include "core/numbers.h"
 
 namespace kinemo {
 namespace {
@@ -15,6 +19,7 @@ struct ReleaseState {
     std::size_t released = 0;
     std::size_t step = std::size_t(1) << 20;
     std::size_t margin = 64 * 1024;
+    int tenthsShown = 0;
 };
 
 thread_local ReleaseState state;
@@ -38,6 +43,7 @@ ConsumedTextRelease::ConsumedTextRelease(char* begin, char* end) {
     // The page the text begins in may hold other data: release starts at the next whole page.
     state.releasedUpTo = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) & ~(page - 1);
     state.released = 0;
+    state.tenthsShown = 0;
 }
 
 ConsumedTextRelease::~ConsumedTextRelease() {
@@ -56,6 +62,15 @@ void ConsumedTextRelease::releaseBefore(const char* p) {
     if (madvise(reinterpret_cast<void*>(state.releasedUpTo), upTo - state.releasedUpTo, MADV_DONTNEED) == 0)
         state.released += upTo - state.releasedUpTo;
     state.releasedUpTo = upTo;
+}
+
+void ConsumedTextRelease::reportProgress(const char* p) {
+    constexpr std::ptrdiff_t kLargeText = 16 << 20;
+    if (!state.begin || p < state.begin || p > state.end || state.end - state.begin < kLargeText) return;
+    const int tenths = int((p - state.begin) * 10 / (state.end - state.begin));
+    if (tenths <= state.tenthsShown || tenths >= 10) return;
+    state.tenthsShown = tenths;
+    showStatus(formatC("Loading... %d%%", tenths * 10));
 }
 
 std::size_t ConsumedTextRelease::releasedBytes() { return state.released; }

@@ -20,6 +20,10 @@ public:
     // released once at least the step has gathered. A p outside the active text is ignored.
     static void releaseBefore(const char* p);
 
+    // The status line tells how far reading has come through a large text ("Loading... 40%"),
+    // in steps of a tenth.
+    static void reportProgress(const char* p);
+
     // Bytes released in the active scope, or by the last one.
     static std::size_t releasedBytes();
     // How much must gather before pages are released (default 1 MiB; 0: at every call), and how far

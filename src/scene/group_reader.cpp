@@ -417,6 +417,7 @@ struct GroupNode::BodyReader {
             if (!done && pos < hit.after) pos = hit.after;
             // What came before this child's keyword is read for good.
             ConsumedTextRelease::releaseBefore(hit.begin);
+            ConsumedTextRelease::reportProgress(hit.begin);
             if (stopAfterShape) return pos;
         }
         return pos;

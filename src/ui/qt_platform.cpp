@@ -115,7 +115,11 @@ void QtPlatform::setStatusField(StatusField field, std::string_view text) {
     const QString shown = toQt(text);
     runOnUi(
         [this, field, shown] {
-            if (QLabel* label = labels_[static_cast<int>(field)]) label->setText(shown);
+            if (QLabel* label = labels_[static_cast<int>(field)]) {
+                label->setText(shown);
+                // Long work (a file being read) runs on this thread: the field shows at once.
+                if (label->isVisible()) label->repaint();
+            }
         },
         false);
 }

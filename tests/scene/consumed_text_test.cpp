@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <regex>
+#include <vector>
 #include <string>
 
+#include "core/messages.h"
 #include "scene/scene.h"
 #include "scene/scene_file_hooks.h"
 #include "scene/scene_reader.h"
@@ -71,6 +73,27 @@ TEST_F(ConsumedText, AnInnerScopeLeavesTheOuterTextInCharge) {
     EXPECT_EQ(inner.find_first_not_of('i'), std::string::npos);
     ConsumedTextRelease::releaseBefore(outer.data() + 30 * page);
     EXPECT_GT(ConsumedTextRelease::releasedBytes(), 0u);
+}
+
+TEST_F(ConsumedText, ALargeTextShowsHowFarReadingHasComeInTenths) {
+    std::string text(32u << 20, 'x');
+    std::vector<std::string> shown;
+    setStatusRefreshHook([&] { shown.push_back(lastStatusText()); });
+    {
+        ConsumedTextRelease release(text.data(), text.data() + text.size());
+        for (const double at : {0.05, 0.25, 0.27, 0.31, 0.95, 1.0})
+            ConsumedTextRelease::reportProgress(text.data() + std::size_t(at * double(text.size())));
+    }
+    setStatusRefreshHook(nullptr);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Loading... 20%", "Loading... 30%", "Loading... 90%"}));
+    // A small text reads too fast to tell.
+    std::string small(1u << 20, 'x');
+    ConsumedTextRelease release(small.data(), small.data() + small.size());
+    shown.clear();
+    setStatusRefreshHook([&] { shown.push_back(lastStatusText()); });
+    ConsumedTextRelease::reportProgress(small.data() + small.size() / 2);
+    setStatusRefreshHook(nullptr);
+    EXPECT_TRUE(shown.empty());
 }
 
 // No reader goes back into text it has passed: reading every file with its pages released a page
