@@ -357,12 +357,16 @@ const char* SceneReader::readCommentedMetaInfo(Scene& scene, const char* p) {
     if (std::string_view(q, std::size_t(end_ - q)).substr(0, kOpen.size()) != kOpen) return p;
     if (sceneFileHooks().readMetaInfo) return sceneFileHooks().readMetaInfo(scene, q, q + kOpen.size(), end_);
     q = lineEnd(q, end_);
+    if (q < end_ && *q == '\r') ++q;
     if (q < end_ && *q == '\n') ++q;
     std::string text;
     while (q < end_ && *q) {
         const char* e = lineEnd(q, end_);
         std::string_view line(q, std::size_t(e - q));
-        q = e < end_ && *e == '\n' ? e + 1 : e;
+        // Lines end in a line feed, CR LF or a lone CR; each is passed over, or the loop would
+        // stand on it for ever.
+        q = e < end_ && *e == '\r' ? e + 1 : e;
+        if (q < end_ && *q == '\n') ++q;
         if (line.substr(0, kClose.size()) == kClose) {
             q = e;
             break;

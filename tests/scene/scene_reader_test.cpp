@@ -293,6 +293,16 @@ TEST_F(SceneReaderTest, OlderFilesOfferToRemoveViewpointsThatNoStepUses) {
     setPlatform(nullptr);
 }
 
+TEST_F(SceneReaderTest, CommentedMetaInfoWithCarriageReturnsIsReadToItsEnd) {
+    const std::string text =
+        "#VRML V2.0 utf8\n#Kinemo Builder Version 8.09\n\n# <kmxDEFINITION>\n# </kmxDEFINITION>\n"
+        "\n# <kmxMETA_INFO>\r\n# first\r\n# second\rthird\n# </kmxMETA_INFO>\n\n# ANIMATIONS\n# kept\n";
+    Scene s;
+    ASSERT_NE(s.readFromString(text.data(), text.size()), nullptr);
+    EXPECT_EQ(s.kept.metaInfo, "first\nsecond\nthird\n");
+    EXPECT_EQ(s.kept.animations, "# kept");
+}
+
 TEST_F(SceneReaderTest, HostileTextNeverCrashes) {
     const std::string texts[] = {
         "#Kinemo",
