@@ -257,7 +257,8 @@ private:
             chapter->readBracketBlock(t);
         } else {
             if (versionAtLeast(version_, 5.03)) chapter->displayInChapter = block.boolean("DisplayInChapter", true);
-            if (versionAtLeast(version_, 5.11)) chapter->chapterIconName = block.word("ChapterIconName", "");
+            // A file name may hold blanks: the name is the rest of its line.
+            if (versionAtLeast(version_, 5.11)) chapter->chapterIconName = block.line("ChapterIconName", "");
             const std::size_t tag = t.find("<kmxTEXT");
             if (tag != std::string_view::npos) {
                 int id = -1;

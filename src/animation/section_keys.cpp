@@ -112,6 +112,16 @@ std::string BlockText::word(std::string_view key, std::string_view fallback) con
     return std::string(text_.substr(pos, end - pos));
 }
 
+std::string BlockText::line(std::string_view key, std::string_view fallback) const {
+    std::size_t pos = text_.find(key);
+    if (pos == std::string_view::npos) return std::string(fallback);
+    pos = skipChars(text_, pos + key.size(), ": ", 100);
+    std::size_t end = pos;
+    while (end < text_.size() && end - pos < 5000 && text_[end] != '\r' && text_[end] != '\n') ++end;
+    while (end > pos && (text_[end - 1] == ' ' || text_[end - 1] == '\t')) --end;
+    return std::string(text_.substr(pos, end - pos));
+}
+
 double clampDuration(double value, double limit) {
     if (!std::isfinite(value) || value < 0) return 0;
     return value > limit ? limit : value;

@@ -28,6 +28,8 @@ public:
     double number(std::string_view key, double fallback) const;
     bool boolean(std::string_view key, bool fallback) const;
     std::string word(std::string_view key, std::string_view fallback) const;
+    // The rest of the key's line, blanks inside kept and trailing ones dropped: for file names.
+    std::string line(std::string_view key, std::string_view fallback) const;
     // n numbers after key (found or not); false when the key or a number is missing.
     bool numbers(std::string_view key, double* out, int n) const;
     bool has(std::string_view key) const { return text_.find(key) != std::string_view::npos; }

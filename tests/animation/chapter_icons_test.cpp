@@ -120,6 +120,18 @@ TEST_F(ChapterIconsTest, AnIconFileNextToTheGuideIsCarriedByAnOwnFormatSaveAndRe
     EXPECT_FALSE(reported("Could not read Image"));
 }
 
+TEST_F(ChapterIconsTest, AnIconNameWithBlanksIsReadWholeAndCarried) {
+    const std::string gif = picture("see_through_4x2.gif");
+    ASSERT_FALSE(gif.empty());
+    putFile(file("my icons/first step.gif"), gif);
+    Scene* scene = readGuide("guide.iv", guide(chapterBlock("my icons/first step.gif  ", 1)));
+    ASSERT_NE(scene, nullptr);
+    const std::string saved = sceneText(*scene, true);
+    EXPECT_NE(saved.find("# ChapterIconName my icons/first step.gif\n"), std::string::npos);
+    EXPECT_NE(saved.find(record("my icons/first step.gif", gif)), std::string::npos);
+    EXPECT_FALSE(reported("Can't open image file"));
+}
+
 TEST_F(ChapterIconsTest, AGuideWhoseIconFileIsGoneStillCarriesTheIconOnTheNextSaves) {
     const std::string jpg = picture("grey_16x9.jpg");
     ASSERT_FALSE(jpg.empty());
