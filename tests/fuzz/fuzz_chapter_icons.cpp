@@ -9,6 +9,7 @@
 #include "animation/animation_group.h"
 #include "animation/animation_section.h"
 #include "core/clock.h"
+#include "fuzz_clock.h"
 #include "core/messages.h"
 #include "scene/reading_state.h"
 #include "scene/scene.h"
@@ -18,19 +19,8 @@
 
 using namespace kinemo;
 
-namespace {
-
-// Level 1 reports pause for the status line; the fuzzer does not wait.
-class NoSleepClock : public Clock {
-public:
-    TimePoint now() override { return TimePoint(std::chrono::hours(1)); }
-    void sleepFor(Duration) override {}
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static NoSleepClock clock;
+    static fuzzing::NoSleepClock clock;
     static bool once = [] {
         setMessageClock(&clock);
         openLogFile("fuzz_chapter_icons_log.txt");

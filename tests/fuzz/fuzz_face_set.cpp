@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "fuzz_clock.h"
 #include "core/messages.h"
 #include "geometry/face_object.h"
 #include "geometry/face_ref.h"
@@ -22,12 +23,6 @@
 using namespace kinemo;
 
 namespace {
-
-class NoSleepClock : public Clock {
-public:
-    TimePoint now() override { return TimePoint(std::chrono::hours(1)); }
-    void sleepFor(Duration) override {}
-};
 
 void checkIndex(const VectorL* list, const MatrixF* rows) {
     if (!list) return;
@@ -77,7 +72,7 @@ void walk(GroupNode& g, std::string& out) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static NoSleepClock clock;
+    static fuzzing::NoSleepClock clock;
     static bool once = [] {
         setMessageClock(&clock);
         setSceneReportListener([](std::string_view, int, bool, bool) {});

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "fuzz_clock.h"
 #include "core/messages.h"
 #include "scene/reading_state.h"
 #include "scene/scene.h"
@@ -16,19 +17,8 @@
 
 using namespace kinemo;
 
-namespace {
-
-// Level 1 reports pause for the status line; the fuzzer does not wait.
-class NoSleepClock : public Clock {
-public:
-    TimePoint now() override { return TimePoint(std::chrono::hours(1)); }
-    void sleepFor(Duration) override {}
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static NoSleepClock clock;
+    static fuzzing::NoSleepClock clock;
     static bool once = [] {
         setMessageClock(&clock);
         sceneSettings().maxClonedNodesPerRead = 20000;

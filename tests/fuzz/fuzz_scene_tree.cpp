@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "fuzz_clock.h"
 #include "core/messages.h"
 #include "scene/group_node.h"
 #include "scene/node_table.h"
@@ -20,13 +21,6 @@
 using namespace kinemo;
 
 namespace {
-
-// Level 1 reports pause for the status line; the fuzzer does not wait.
-class NoSleepClock : public Clock {
-public:
-    TimePoint now() override { return TimePoint(std::chrono::hours(1)); }
-    void sleepFor(Duration) override {}
-};
 
 long checkTree(GroupNode& g, long budget) {
     long count = 1;
@@ -59,7 +53,7 @@ void checkRenumbered(GroupNode& g) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static NoSleepClock clock;
+    static fuzzing::NoSleepClock clock;
     static bool once = [] {
         setMessageClock(&clock);
         sceneSettings().maxClonedNodesPerRead = 20000;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "fuzz_clock.h"
 #include "core/messages.h"
 #include "scene/light.h"
 #include "scene/lod.h"
@@ -24,12 +25,6 @@
 using namespace kinemo;
 
 namespace {
-
-class NoSleepClock : public Clock {
-public:
-    TimePoint now() override { return TimePoint(std::chrono::hours(1)); }
-    void sleepFor(Duration) override {}
-};
 
 void check(bool condition) {
     if (!condition) std::abort();
@@ -75,7 +70,7 @@ void loadAndRewrite(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static NoSleepClock clock;
+    static fuzzing::NoSleepClock clock;
     static bool once = [] {
         setMessageClock(&clock);
         sceneSettings().maxClonedNodesPerRead = 20000;
